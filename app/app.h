@@ -1,0 +1,43 @@
+// The application shell: block file, banner, menu, modes, keyboard and the ordinary exit.
+#ifndef VINCA_APP_H
+#define VINCA_APP_H
+
+#include <cstdio>
+
+const int MENU_EXIT = 0;
+const int MENU_MANUAL_MODE = 1;
+const int MENU_COLLECTION_MODE = 2;
+
+// Bounds of the manual crane keys, compared strictly before each step.
+const float CABLE_MIN = 1.0f;
+const float CABLE_MAX = 13.0f;
+const float CLAW_MIN = -20.0f;
+const float CLAW_MAX = 44.0f;
+const float LUFF_MIN = -25.0f;
+const float LUFF_MAX = 85.0f;
+
+extern int menuId; // from glutCreateMenu; kept, not used again
+
+// Opens the block file read-only. Returns null for a path that cannot be read,
+// a directory included.
+std::FILE *openBlockFile(const char *name);
+
+// Rewinds file, fills blockTable and blockCount, and sets the rest pose. Exits with
+// status 1 on a colour outside 0..11. Does not close the file.
+void readBlockFile(std::FILE *file);
+
+void printBanner();
+
+// Called once at start-up, after the window exists.
+void createMenu();
+
+// GLUT menu callback.
+void menuSelect(int value);
+
+// GLUT keyboard callback: exit keys, crane keys in manual mode, the rest to the camera.
+void keyboard(unsigned char key, int x, int y);
+
+// Releases the mesh and ends the process with status 0; prints nothing.
+[[noreturn]] void ordinaryExit();
+
+#endif

@@ -1,0 +1,56 @@
+// Reading the block data file into the block table.
+#include "app/app.h"
+
+#include "common/common.h"
+
+#include <cstdlib>
+
+std::FILE *openBlockFile(const char *name) {
+    // Read-only: the file is never written, and a write-protected file must load.
+    std::FILE *file = std::fopen(name, "r");
+    if (file == nullptr) {
+        return nullptr;
+    }
+    // A directory opens but cannot be read; one probe read tells.
+    std::fgetc(file);
+    if (std::ferror(file)) {
+        std::fclose(file);
+        return nullptr;
+    }
+    return file;
+}
+
+void readBlockFile(std::FILE *file) {
+    bool tableFull = false;
+    std::rewind(file);
+    // Kept across records: a conversion that fails leaves the previous record's value.
+    float x = 0.0f, y = 0.0f, z = 0.0f;
+    int tag = 0, color = 0;
+
+    // A read error ends the loop as the end of the file does, so it cannot spin.
+    while (!std::feof(file) && !std::ferror(file) && !tableFull) {
+        char start = '\0';
+        if (std::fscanf(file, "%c", &start) != 1 || start != 'c') {
+            continue;
+        }
+        std::fscanf(file, "\t%f\t%f\t%f", &x, &y, &z);
+        std::fscanf(file, "\t%d\t%d\n", &tag, &color);
+        if (color > 11 || color < 0) {
+            std::printf("\nError al leer fichero de datos.. ");
+            std::printf("\nEl color de la caja tiene que ser un entero perteneciente a [0,11]");
+            std::exit(1);
+        }
+        if (z == 0.0f) {
+            std::printf("\nHab\xed"
+                        "a un bloque situado sobre el eje Z,\n que ser\xe1 recolocado con Z = "
+                        "0.5 para evitar problemas internos");
+            z = 0.5f;
+        }
+        blockTable[blockCount] = {x, y, z, tag, color, 1};
+        blockCount++;
+        if (blockCount == MAX_BLOCKS) {
+            tableFull = true;
+        }
+    }
+    setRestPose();
+}

@@ -1,0 +1,74 @@
+// Picking a block with the mouse and the two idle-driven sequences that load it.
+#ifndef VINCA_AUTOMATION_H
+#define VINCA_AUTOMATION_H
+
+#include "common/common.h"
+
+// a*X + b*Z + c = 0 in the ground plane; the value at a point is proportional to its
+// signed distance from the line.
+struct Line2 {
+    float a, b, c;
+};
+
+extern Line2 radialLine; // through the crane axis and the target block; set on each pick
+extern Line2 crossLine;  // through the target block, across its bearing; set on each pick
+
+// Pick-up stages, cleared by each accepted pick and set in order by pickUpStep.
+extern int slewAligned;
+extern int reachAligned;
+extern int heightReached;
+extern int gripClosed;
+
+// Transport phases, cleared when the claw closes and set in order by transportStep.
+extern int overShip;
+extern int released;
+
+const int SELECT_BUFFER_SIZE = 512;
+const unsigned int BACKGROUND_NAME = 0xFFFFFFFFu; // the axes and the quay
+
+const float SLEW_TOLERANCE = 1.0f;
+const float REACH_TOLERANCE = 0.2f;
+const float HEIGHT_MARGIN = 4.0f;
+const float BOOM_PIVOT_HEIGHT = 7.75f;
+const float CLAW_OFFSET = 0.2f;
+const float CLOSED_CLAW = 29.0f;
+const float CARRY_CABLE = 5.0f;
+const float SET_DOWN_CABLE = 12.0f;
+const float REST_CABLE = 3.0f;
+const float SHIP_SLEW = 180.0f;
+
+// One degree in radians as the sequences turn boomTip: 0.0174532775, from 3.14159.
+const float STEP_ANGLE = static_cast<float>(PI_VALUE / 180);
+
+float lineValue(Line2 line, float x, float z);
+
+// Turn about the vertical: x' = x cos w + z sin w, z' = -x sin w + z cos w.
+void turnAboutVertical(Point3 *p, float w);
+
+// Turn about the Z direction: x' = x cos w - y sin w, y' = x sin w + y cos w.
+void turnAboutZ(Point3 *p, float w);
+
+// GLUT mouse callback: releasing the left button picks.
+void mouse(int button, int state, int x, int y);
+
+// Resolves a click at window pixel (x, y) (origin top left) by selection and, if the
+// crane is free and a block is hit, starts the operation.
+void pickBlock(int x, int y);
+
+// The pickable scene under names; only while the render mode is GL_SELECT.
+void drawPickScene();
+
+// Block index chosen from a selection buffer: the front-most hit named by a loaded
+// block, or -1. Reads only the hits records that exist.
+int chooseHitBlock(const unsigned int *buffer, int hits);
+
+// Sets radialLine and crossLine for the block and prints the three approach lines.
+void computeApproachLines(Block block);
+
+// Idle step from an accepted pick until the claw has closed.
+void pickUpStep();
+
+// Idle step from the closed claw until the crane is back at rest.
+void transportStep();
+
+#endif

@@ -1,0 +1,137 @@
+// Turning a left click into a block order.
+#include "automation/automation.h"
+
+#include "camera/camera.h"
+#include "scene/scene.h"
+
+#include <GL/glut.h>
+#include <cmath>
+#include <cstdio>
+
+Line2 radialLine;
+Line2 crossLine;
+int slewAligned = 0;
+int reachAligned = 0;
+int heightReached = 0;
+int gripClosed = 0;
+
+float lineValue(Line2 line, float x, float z) {
+    return line.a * x + line.b * z + line.c;
+}
+
+void mouse(int button, int state, int x, int y) {
+    if (button == GLUT_LEFT_BUTTON && state == GLUT_UP) {
+        pickBlock(x, y);
+    }
+}
+
+void drawPickScene() {
+    glPushMatrix();
+    glClearColor(1.0f, 1.0f, 1.0f, 1.0f);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    applyView(camera.position, camera.back, camera.up, camera.offset);
+    drawAxes(AXIS_LENGTH);
+    drawQuay();
+    for (int i = 0; i < blockCount; i++) {
+        if (i == heldBlock || blockTable[i].present == 0) {
+            continue;
+        }
+        glPushMatrix();
+        glLoadName(static_cast<GLuint>(i));
+        glTranslatef(blockTable[i].x, blockTable[i].y, blockTable[i].z);
+        drawBlock(blockTable[i]);
+        glPopMatrix();
+    }
+    glPopMatrix();
+    glFlush();
+    glutSwapBuffers();
+}
+
+int chooseHitBlock(const unsigned int *buffer, int hits) {
+    int chosen = -1;
+    unsigned int nearest = 0;
+    int word = 0;
+    for (int h = 0; h < hits; h++) {
+        unsigned int names = buffer[word];
+        unsigned int minDepth = buffer[word + 1];
+        // The name stack is one deep, so a record holds at most one name.
+        if (names >= 1) {
+            int name = static_cast<int>(buffer[word + 3]);
+            if (isBlockIndex(name) && (chosen == -1 || minDepth < nearest)) {
+                chosen = name;
+                nearest = minDepth;
+            }
+        }
+        word += 3 + static_cast<int>(names);
+    }
+    return chosen;
+}
+
+void pickBlock(int x, int y) {
+    GLuint buffer[SELECT_BUFFER_SIZE];
+    GLint viewport[4];
+
+    glSelectBuffer(SELECT_BUFFER_SIZE, buffer);
+    glRenderMode(GL_SELECT);
+    glInitNames();
+    glPushName(BACKGROUND_NAME);
+
+    glMatrixMode(GL_PROJECTION);
+    glPushMatrix();
+    glLoadIdentity();
+    glGetIntegerv(GL_VIEWPORT, viewport);
+    gluPickMatrix(x, viewport[3] - y, 5.0, 5.0, viewport);
+    multiplyFrustum();
+    applyView(camera.position, camera.back, camera.up, camera.offset);
+    drawPickScene();
+    glMatrixMode(GL_PROJECTION);
+    glPopMatrix();
+
+    int hits = glRenderMode(GL_RENDER);
+    // An overflowed buffer reports -1; with one name per record it cannot happen.
+    if (hits <= 0) {
+        std::printf("\nNada seleccionado");
+        return;
+    }
+
+    int candidate = chooseHitBlock(buffer, hits);
+    if (candidate != -1 && readyForOrder != 0) {
+        readyForOrder = 0;
+        std::printf("\nEn camino a por el bloque seleccionado...");
+        targetBlock = candidate;
+        computeApproachLines(blockTable[candidate]);
+        gripClosed = 0;
+        heightReached = 0;
+        reachAligned = 0;
+        slewAligned = 0;
+        glutIdleFunc(pickUpStep);
+    }
+    if (readyForOrder == 0) {
+        std::printf("\nA\xfan en proceso de carga y descarga de un bloque...");
+        std::printf("\nPor favor, espere unos segundos...");
+    }
+}
+
+void computeApproachLines(Block block) {
+    float bx = block.x, by = block.y, bz = block.z;
+
+    radialLine.a = bz;
+    radialLine.b = -bx;
+    radialLine.c = -(radialLine.a * 0) - (radialLine.b * 0);
+
+    crossLine.a = -1 / bz;
+    crossLine.b = -1 / bx;
+    crossLine.c = -(crossLine.a * bx) - (crossLine.b * bz);
+    if (!std::isfinite(crossLine.a) || !std::isfinite(crossLine.b) ||
+        !std::isfinite(crossLine.c)) {
+        // On the Z axis (or so near it that the slopes overflow) the across line is
+        // Z = bz, unit normal, signed as for a block just off the axis on the quay side.
+        crossLine.a = 0.0f;
+        crossLine.b = 1.0f;
+        crossLine.c = -bz;
+    }
+
+    std::printf("\nPosicion bloque : %g, \t%g, \t%g", bx, by, bz);
+    std::printf("\nRecta1 : %g\t%g\t%g", radialLine.a, radialLine.b, radialLine.c);
+    std::printf("\nRecta2 : %g\t%g\t%g", crossLine.a, crossLine.b, crossLine.c);
+}

@@ -1,0 +1,177 @@
+// The idle-driven pick-up and transport sequences.
+#include "automation/automation.h"
+
+#include <GL/glut.h>
+#include <cmath>
+#include <cstdio>
+
+int overShip = 0;
+int released = 0;
+
+void turnAboutVertical(Point3 *p, float w) {
+    double c = std::cos(w), s = std::sin(w);
+    double x = p->x, z = p->z;
+    p->x = static_cast<float>(x * c + z * s);
+    p->z = static_cast<float>(-x * s + z * c);
+}
+
+void turnAboutZ(Point3 *p, float w) {
+    double c = std::cos(w), s = std::sin(w);
+    double x = p->x, y = p->y;
+    p->x = static_cast<float>(x * c - y * s);
+    p->y = static_cast<float>(x * s + y * c);
+}
+
+// Luffs boomTip by w about the pivot: into the X-Y plane, turn, and back out.
+static void luffBoomTip(float w) {
+    float phi = static_cast<float>(cranePose.slewAngle * PI_VALUE / 180);
+    boomTip.y -= BOOM_PIVOT_HEIGHT;
+    turnAboutVertical(&boomTip, -phi);
+    turnAboutZ(&boomTip, w);
+    turnAboutVertical(&boomTip, phi);
+    boomTip.y += BOOM_PIVOT_HEIGHT;
+}
+
+static void slewStage() {
+    float e = lineValue(radialLine, boomTip.x, boomTip.z);
+    if (e < -SLEW_TOLERANCE) {
+        cranePose.slewAngle += 1.0f;
+        turnAboutVertical(&boomTip, STEP_ANGLE);
+    } else if (e > SLEW_TOLERANCE) {
+        cranePose.slewAngle -= 1.0f;
+        turnAboutVertical(&boomTip, -STEP_ANGLE);
+    } else {
+        std::printf("\nPosicion ajustada!! el error es de %g", e);
+        slewAligned = 1;
+    }
+}
+
+static void luffStage() {
+    float e = lineValue(crossLine, boomTip.x, boomTip.z);
+    if (cranePose.slewAngle < 0) {
+        e = -e;
+    }
+    if (e > REACH_TOLERANCE) {
+        cranePose.luffAngle += 1.0f;
+        luffBoomTip(-STEP_ANGLE);
+    } else if (e < -REACH_TOLERANCE) {
+        cranePose.luffAngle -= 1.0f;
+        luffBoomTip(STEP_ANGLE);
+    } else {
+        std::printf("\nPosicion ajustada!! el error es de %g", e);
+        reachAligned = 1;
+        std::printf("\nBajando la pinza...");
+        boomTip.y = boomTip.y - cranePose.cableLength + CLAW_OFFSET;
+    }
+}
+
+static void lowerStage() {
+    // Without a target (the scene was reset meanwhile) the claw stops where it is.
+    if (isBlockIndex(targetBlock) &&
+        blockTable[targetBlock].y + HEIGHT_MARGIN < boomTip.y) {
+        boomTip.y -= 1.0f;
+        cranePose.cableLength += 1.0f;
+        return;
+    }
+    std::printf("\nAjustada altura!! Listo para coger el bloque");
+    std::printf("\nCerrando pinzas...");
+    heightReached = 1;
+    heldBlock = targetBlock;
+}
+
+static void gripStage() {
+    if (cranePose.clawAngle < CLOSED_CLAW) {
+        cranePose.clawAngle += 1.0f;
+        return;
+    }
+    glutIdleFunc(transportStep);
+    gripClosed = 1;
+    released = 0;
+    overShip = 0;
+    targetBlock = -1;
+    std::printf("\nBloque cogido...");
+    std::printf("\nLlevando el bloque hasta el barco...");
+}
+
+void pickUpStep() {
+    bool slewRan = false;
+    if (slewAligned == 0) {
+        slewStage();
+        slewRan = true;
+    }
+    if (!slewRan && reachAligned == 0) {
+        luffStage();
+    }
+    if (slewAligned == 1 && reachAligned == 1 && heightReached == 0) {
+        lowerStage();
+    }
+    if (slewAligned == 1 && reachAligned == 1 && heightReached == 1 && gripClosed == 0) {
+        gripStage();
+    }
+    glutPostRedisplay();
+}
+
+static void carryPhase() {
+    CranePose &pose = cranePose;
+    if (pose.cableLength > CARRY_CABLE) {
+        pose.cableLength -= 1.0f;
+    }
+    if (pose.slewAngle > 0 && pose.slewAngle < SHIP_SLEW) {
+        pose.slewAngle += 1.0f;
+    } else if (pose.slewAngle > -SHIP_SLEW && pose.slewAngle < 0) {
+        pose.slewAngle -= 1.0f;
+    } else if (pose.luffAngle > 0) {
+        pose.luffAngle -= 1.0f;
+    } else {
+        overShip = 1;
+        std::printf("\nExtendiendo cuerda...");
+    }
+}
+
+static void setDownPhase() {
+    CranePose &pose = cranePose;
+    if (pose.cableLength < SET_DOWN_CABLE) {
+        pose.cableLength += 1.0f;
+    } else if (pose.clawAngle > 0) {
+        pose.clawAngle -= 1.0f;
+    } else {
+        // Without a held block (the scene was reset meanwhile) nothing is unloaded.
+        if (isBlockIndex(heldBlock)) {
+            blockTable[heldBlock].present = 0;
+        }
+        heldBlock = -1;
+        released = 1;
+        std::printf("\nBloque descargado ...");
+        std::printf("\nRecogiendo pinza...");
+        std::printf("\nVolviendo a la posici\xf3n inicial...");
+    }
+}
+
+static void returnPhase() {
+    CranePose &pose = cranePose;
+    if (pose.cableLength > REST_CABLE) {
+        pose.cableLength -= 1.0f;
+    } else if (pose.slewAngle > 0) {
+        pose.slewAngle -= 1.0f;
+    } else if (pose.slewAngle < 0) {
+        pose.slewAngle += 1.0f;
+    } else {
+        setRestPose();
+        glutIdleFunc(nullptr);
+        std::printf("\nOperaci\xf3n completada ... Esperando nueva orden ;D");
+        readyForOrder = 1;
+    }
+}
+
+void transportStep() {
+    if (overShip == 0) {
+        carryPhase();
+    }
+    if (overShip == 1 && released == 0) {
+        setDownPhase();
+    }
+    if (released == 1) {
+        returnPhase();
+    }
+    glutPostRedisplay();
+}

@@ -1,0 +1,54 @@
+// The camera: its state, the view transform built from it, the projection and navigation.
+#ifndef VINCA_CAMERA_H
+#define VINCA_CAMERA_H
+
+#include "common/common.h"
+
+struct Camera {
+    Point3 position; // pivot on the near plane; the line of sight passes through it
+    Point3 back;     // points from the scene toward the viewer; only its direction matters
+    Point3 up;       // up hint; only its part perpendicular to back matters
+    Point3 offset;   // eye offset in eye axes; offset.z is also the near-plane distance
+};
+
+extern Camera camera;     // set by start-up; moved only by the navigation keys
+extern int windowWidth;   // pixels; 500 at start, updated by reshape
+extern int windowHeight;  // pixels; 500 at start, updated by reshape
+
+const float FAR_PLANE = 1000.0f;
+
+// Start-up values: position and back (10, 5, 10), up (0, 1, 0), offset (0, 0, 4).
+void setCameraDefaults();
+
+// The three view angles, in degrees, that turn back onto +z and up x back onto +x.
+void viewAngles(Point3 back, Point3 up, float *ax, float *ay, float *az);
+
+// Height over width as the frustum uses it; 1 for a width of 0 or less.
+float frustumAspect(int width, int height);
+
+// Loads the view transform; leaves the modelview matrix selected. Every drawing pass
+// starts with it.
+void applyView(Point3 position, Point3 back, Point3 up, Point3 offset);
+
+// Multiplies the program's frustum onto the current matrix; the pick pass shares it.
+void multiplyFrustum();
+
+// Called once at start-up, after the window exists: depth test, frustum, view.
+void initProjection();
+
+// GLUT reshape callback.
+void reshape(int width, int height);
+
+// Moves camera.position / camera.back for one key, without touching GL.
+void moveCamera(unsigned char key);
+
+// Tilts camera.back by 0.05 rad: 'd' down (back rises), 'u' up, anything else by 0.
+void tiltCamera(unsigned char direction);
+
+// One navigation key: moveCamera, then applyView and a redisplay, whatever the key.
+void cameraKey(unsigned char key);
+
+// GLUT special-key callback: the arrows act as h, u, k, j; other keys do nothing.
+void specialKey(int key, int x, int y);
+
+#endif

@@ -1,0 +1,101 @@
+// Flying the camera with the keyboard.
+#include "camera/camera.h"
+
+#include <GL/glut.h>
+#include <cmath>
+
+const float TURN_STEP = 0.05f; // radians per turn or tilt key
+
+// Turns v about the vertical by angle: x' = x cos + z sin, z' = -x sin + z cos.
+static void turnAboutVertical(Point3 *v, float angle) {
+    double c = std::cos(angle), s = std::sin(angle);
+    double x = v->x, z = v->z;
+    v->x = static_cast<float>(x * c + z * s);
+    v->z = static_cast<float>(-x * s + z * c);
+}
+
+void tiltCamera(unsigned char direction) {
+    float delta = 0.0f;
+    if (direction == 'd') {
+        delta = TURN_STEP;
+    } else if (direction == 'u') {
+        delta = -TURN_STEP;
+    }
+    Point3 &back = camera.back;
+    float theta = static_cast<float>(std::atan2(back.z, back.x));
+    turnAboutVertical(&back, theta);
+    double c = std::cos(delta), s = std::sin(delta);
+    double x = back.x, y = back.y;
+    back.x = static_cast<float>(x * c - y * s);
+    back.y = static_cast<float>(x * s + y * c);
+    turnAboutVertical(&back, -theta);
+}
+
+void moveCamera(unsigned char key) {
+    Point3 &position = camera.position;
+    float heading = static_cast<float>(std::atan2(camera.back.x, camera.back.z));
+    double sinH = std::sin(heading), cosH = std::cos(heading);
+    switch (key) {
+    case '8':
+        position.x = static_cast<float>(position.x - sinH);
+        position.z = static_cast<float>(position.z - cosH);
+        break;
+    case '2':
+        position.x = static_cast<float>(position.x + sinH);
+        position.z = static_cast<float>(position.z + cosH);
+        break;
+    case '6':
+        position.x = static_cast<float>(position.x + cosH);
+        position.z = static_cast<float>(position.z - sinH);
+        break;
+    case '4':
+        position.x = static_cast<float>(position.x - cosH);
+        position.z = static_cast<float>(position.z + sinH);
+        break;
+    case 'o':
+        position.y += 1.0f;
+        break;
+    case 'l':
+        position.y -= 1.0f;
+        break;
+    case 'h':
+        turnAboutVertical(&camera.back, TURN_STEP);
+        break;
+    case 'k':
+        turnAboutVertical(&camera.back, -TURN_STEP);
+        break;
+    case 'j':
+        tiltCamera('d');
+        break;
+    case 'u':
+        tiltCamera('u');
+        break;
+    default:
+        break;
+    }
+}
+
+void cameraKey(unsigned char key) {
+    moveCamera(key);
+    applyView(camera.position, camera.back, camera.up, camera.offset);
+    glutPostRedisplay();
+}
+
+void specialKey(int key, int, int) {
+    switch (key) {
+    case GLUT_KEY_LEFT:
+        cameraKey('h');
+        break;
+    case GLUT_KEY_UP:
+        cameraKey('u');
+        break;
+    case GLUT_KEY_RIGHT:
+        cameraKey('k');
+        break;
+    case GLUT_KEY_DOWN:
+        cameraKey('j');
+        break;
+    default:
+        break;
+    }
+}

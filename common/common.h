@@ -1,0 +1,52 @@
+// Shared types and the program-wide state every subsystem reads: the block table,
+// the crane pose, the automation's hand-off values and the mode flags.
+#ifndef VINCA_COMMON_H
+#define VINCA_COMMON_H
+
+// The program's own approximations; every angle conversion uses these, not M_PI.
+const double PI_VALUE = 3.14159;
+const double HALF_PI_VALUE = 1.570795;
+const double FULL_TURN = 6.28318;
+
+struct Point3 {
+    float x, y, z; // world units, y up
+};
+
+const int MAX_BLOCKS = 30;
+
+struct Block {
+    float x, y, z; // position of the block's bottom centre; z is never exactly 0 once loaded
+    int tag;       // carried along from the file, never consulted
+    int color;     // row of colorTable, 0..11
+    int present;   // 1 on the quay, 0 once unloaded onto the ship
+};
+
+extern Block blockTable[MAX_BLOCKS]; // entries 0..blockCount-1 hold the file's blocks in order
+extern int blockCount;               // 0..MAX_BLOCKS, set once by readBlockFile
+
+// The four joints of the crane. Angles in degrees, cable in world units.
+struct CranePose {
+    float slewAngle;   // about the vertical; positive swings the boom tip from -x toward +z
+    float luffAngle;   // boom elevation; positive raises the tip
+    float cableLength; // cable below the boom tip
+    float clawAngle;   // finger tilt; 0 wide open, positive closes
+};
+
+extern CranePose cranePose;
+
+extern Point3 boomTip;     // boom tip (later the claw) as the automatic sequences track it
+extern int heldBlock;      // block index in the claw, or -1
+extern int targetBlock;    // block index being fetched, or -1
+extern int readyForOrder;  // 1 while the crane accepts a pick
+extern int manualMode;     // 1 in manual mode, 0 in block-collection mode
+
+const Point3 REST_BOOM_TIP = {-9.5f, 7.75f, 0.0f};
+
+// Rest pose: boomTip, then slew, luff, cable, claw. Used after loading, by the
+// block-collection menu entry and at the end of every transport.
+void setRestPose();
+
+// True when index names a loaded block; guards every blockTable access by index.
+bool isBlockIndex(int index);
+
+#endif

@@ -1,0 +1,126 @@
+// Building and releasing revolution meshes.
+#include "geometry/mesh.h"
+
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+
+RevolutionMesh unitCylinder;
+Point3 cylinderProfile[CYLINDER_PROFILE_POINTS];
+
+static void *allocateOrDie(size_t bytes) {
+    void *block = std::malloc(bytes);
+    if (block == nullptr) {
+        std::printf("\nError en la reserva de memoria...");
+        std::exit(1);
+    }
+    return block;
+}
+
+RevolutionMesh allocateMesh(int profileCount, int segmentCount) {
+    RevolutionMesh mesh = {};
+    mesh.rows = static_cast<Point3 **>(allocateOrDie(sizeof(Point3 *) * profileCount));
+    for (int i = 0; i < profileCount; i++) {
+        mesh.rows[i] = static_cast<Point3 *>(allocateOrDie(sizeof(Point3) * segmentCount));
+    }
+    size_t edges = static_cast<size_t>(profileCount) * segmentCount +
+                   static_cast<size_t>(2 * profileCount - 2) * segmentCount;
+    mesh.edges = static_cast<MeshEdge *>(allocateOrDie(sizeof(MeshEdge) * edges));
+    size_t triangles = static_cast<size_t>(2 * profileCount - 2) * segmentCount;
+    mesh.triangles = static_cast<MeshTriangle *>(allocateOrDie(sizeof(MeshTriangle) * triangles));
+    return mesh;
+}
+
+// One step of the revolution, computed in double and stored as float.
+static Point3 rotateStep(Point3 p, double c, double s, char axis) {
+    double x = p.x, y = p.y, z = p.z;
+    switch (axis) {
+    case 'X':
+    case 'x':
+        return {p.x, static_cast<float>(y * c - z * s), static_cast<float>(y * s + z * c)};
+    case 'Y':
+    case 'y':
+        return {static_cast<float>(x * c + z * s), p.y, static_cast<float>(-x * s + z * c)};
+    case 'Z':
+    case 'z':
+        return {static_cast<float>(x * c - y * s), static_cast<float>(x * s + y * c), p.z};
+    default:
+        // Unknown axis: keep the columns defined (copies) rather than leave them unset.
+        return p;
+    }
+}
+
+RevolutionMesh buildRevolutionMesh(const Point3 *profile, int profileCount, int segmentCount,
+                                   char axis) {
+    const int p = profileCount;
+    const int s = segmentCount;
+    const int vertices = p * s;
+    double step = FULL_TURN / s;
+    RevolutionMesh mesh = allocateMesh(p, s);
+
+    int e = 0;
+    for (int i = 0; i < p - 1; i++) {
+        for (int j = 0; j < s; j++) {
+            mesh.edges[e++] = {j * p + i, j * p + i + 1};
+        }
+    }
+    for (int i = 0; i < p; i++) {
+        for (int j = 0; j < s; j++) {
+            mesh.edges[e++] = {j * p + i, (j * p + i + p) % vertices};
+        }
+    }
+    for (int k = 0; k < vertices; k++) {
+        if (k % p != 0) {
+            mesh.edges[e++] = {k, (k + p - 1) % vertices};
+        }
+    }
+
+    for (int i = 0; i < p; i++) {
+        mesh.rows[i][0] = profile[i];
+    }
+    double c = std::cos(step);
+    double sn = std::sin(step);
+    for (int i = 0; i < p; i++) {
+        for (int j = 1; j < s; j++) {
+            mesh.rows[i][j] = rotateStep(mesh.rows[i][j - 1], c, sn, axis);
+        }
+    }
+
+    int t = 0;
+    for (int k = 0; k < vertices; k++) {
+        if (k % p == p - 1) {
+            continue;
+        }
+        mesh.triangles[t++] = {{k, k + 1, (k + p) % vertices}};
+        mesh.triangles[t++] = {{(k + p + 1) % vertices, k + 1, (k + p) % vertices}};
+    }
+
+    mesh.profileCount = p;
+    mesh.segmentCount = s;
+    mesh.edgeCount = e;
+    mesh.gridEdgeCount = p * s + (p - 1) * s;
+    mesh.triangleCount = t;
+    return mesh;
+}
+
+void buildUnitCylinder() {
+    cylinderProfile[0] = {0.0f, 0.0f, 0.0f};
+    cylinderProfile[1] = {0.5f, 0.0f, 0.0f};
+    cylinderProfile[2] = {0.5f, 1.0f, 0.0f};
+    cylinderProfile[3] = {0.0f, 1.0f, 0.0f};
+    unitCylinder =
+        buildRevolutionMesh(cylinderProfile, CYLINDER_PROFILE_POINTS, CYLINDER_SEGMENTS, 'y');
+}
+
+void freeMesh(RevolutionMesh mesh, int rowCount) {
+    std::free(mesh.edges);
+    std::free(mesh.triangles);
+    for (int i = 0; i < rowCount; i++) {
+        std::free(mesh.rows[i]);
+    }
+    std::free(mesh.rows);
+}
+
+Point3 crossProduct(Point3 u, Point3 w) {
+    return {u.y * w.z - u.z * w.y, u.z * w.x - u.x * w.z, u.x * w.y - u.y * w.x};
+}

@@ -1,0 +1,88 @@
+// Scenery, lights and the display pass.
+#include "scene/scene.h"
+
+#include "camera/camera.h"
+
+#include <GL/glut.h>
+
+const float light0Position[4] = {5.0f, 10.0f, 10.0f, 0.0f};
+const float light1Position[4] = {0.0f, 0.0f, -100.0f, 0.0f};
+
+static const float LIGHT1_AMBIENT[4] = {0.0f, 0.0f, 0.0f, 1.0f};
+static const float LIGHT1_DIFFUSE[4] = {1.0f, 1.0f, 1.0f, 1.0f};
+static const float LIGHT1_SPECULAR[4] = {1.0f, 1.0f, 1.0f, 1.0f};
+static const float QUAY_COLOUR[4] = {0.7f, 0.7f, 1.0f, 0.0f};
+static const float DECK_COLOUR[4] = {0.5f, 0.7f, 0.6f, 0.0f};
+
+void drawAxes(float length) {
+    // Lit like everything else, so the colour shows only with lighting off.
+    glColor3f(1.0f, 1.0f, 1.0f);
+    glBegin(GL_LINES);
+    glVertex3f(0.0f, 0.0f, 0.0f);
+    glVertex3f(0.0f, length, 0.0f);
+    glVertex3f(0.0f, 0.0f, 0.0f);
+    glVertex3f(length, 0.0f, 0.0f);
+    glVertex3f(0.0f, 0.0f, 0.0f);
+    glVertex3f(0.0f, 0.0f, length);
+    glEnd();
+}
+
+void drawQuay() {
+    glMaterialfv(GL_FRONT, GL_AMBIENT_AND_DIFFUSE, QUAY_COLOUR);
+    glPushMatrix();
+    glTranslatef(-17.66f, -10.0f, -8.0f);
+    drawBox(20.0f, 10.0f, 20.0f);
+    glPopMatrix();
+}
+
+void drawShipDeck() {
+    glMaterialfv(GL_FRONT, GL_AMBIENT_AND_DIFFUSE, DECK_COLOUR);
+    glBegin(GL_QUADS);
+    glNormal3f(0.0f, 1.0f, 0.0f);
+    glVertex3f(-0.5f, 6.0f, 0.0f);
+    glVertex3f(-0.5f, 6.0f, 10.0f);
+    glVertex3f(29.0f, 6.0f, 10.0f);
+    glVertex3f(29.0f, 6.0f, 0.0f);
+    glEnd();
+}
+
+void display() {
+    glMatrixMode(GL_MODELVIEW);
+    glPushMatrix();
+    glClearColor(1.0f, 1.0f, 1.0f, 1.0f);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    applyView(camera.position, camera.back, camera.up, camera.offset);
+
+    // Given after the view, so the lights stay fixed in the world.
+    glLightfv(GL_LIGHT0, GL_POSITION, light0Position);
+    glLightfv(GL_LIGHT1, GL_AMBIENT, LIGHT1_AMBIENT);
+    glLightfv(GL_LIGHT1, GL_DIFFUSE, LIGHT1_DIFFUSE);
+    glLightfv(GL_LIGHT1, GL_SPECULAR, LIGHT1_SPECULAR);
+    glLightfv(GL_LIGHT1, GL_POSITION, light1Position);
+
+    drawAxes(AXIS_LENGTH);
+    drawQuay();
+    drawCrane();
+
+    glPushMatrix();
+    glTranslatef(4.0f, -10.0f, 15.0f);
+    glRotatef(90.0f, 0.0f, 1.0f, 0.0f);
+    drawShipDeck();
+    glPopMatrix();
+
+    if (manualMode == 0) {
+        for (int i = 0; i < blockCount; i++) {
+            if (i == heldBlock || blockTable[i].present == 0) {
+                continue;
+            }
+            glPushMatrix();
+            glTranslatef(blockTable[i].x, blockTable[i].y, blockTable[i].z);
+            drawBlock(blockTable[i]);
+            glPopMatrix();
+        }
+    }
+
+    glPopMatrix();
+    glFlush();
+    glutSwapBuffers();
+}

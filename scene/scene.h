@@ -1,0 +1,41 @@
+// The scene: crane model, blocks, scenery, lights and the display pass.
+#ifndef VINCA_SCENE_H
+#define VINCA_SCENE_H
+
+#include "common/common.h"
+
+extern const float colorTable[12][4]; // RGBA material per block colour, alpha 0
+extern const float light0Position[4]; // directional, from (5, 10, 10)
+extern const float light1Position[4]; // directional, from -z
+
+const float AXIS_LENGTH = 80.0f;
+
+// Draws the crane from cranePose, with the held block in the claw in block-collection
+// mode. Leaves the caller's matrix unchanged.
+void drawCrane();
+
+// Base block with its slanted frame, platform and four legs. Called by drawCrane only.
+void drawCraneBase();
+
+// One L-shaped finger from the hub along +x. Called by drawCrane only.
+void drawClawFinger();
+
+// Axis-aligned box from (0, 0, 0) to (a, b, c) with outward normals; no material of its own.
+void drawBox(float a, float b, float c);
+
+// A block's cylinder (radius 0.75, height 1.5) in its colour, bottom centre at the origin.
+void drawBlock(Block block);
+
+// GLUT display callback: one whole frame.
+void display();
+
+// Three lines from the origin along +y, +x and +z.
+void drawAxes(float length);
+
+// The quay box, 20 x 10 x 20, top face at y = 0.
+void drawQuay();
+
+// The deck quad in its local frame; display places it.
+void drawShipDeck();
+
+#endif

@@ -1,0 +1,26 @@
+// Test main for suites that need GL: one hidden GLUT window, made current before any test.
+#include "support/gl_window.h"
+
+#include <GL/glut.h>
+#include <gtest/gtest.h>
+
+int testWindow = 0;
+
+static void noDisplay() {}
+
+int main(int argc, char **argv) {
+    testing::InitGoogleTest(&argc, argv);
+    // Listing the tests (at build time) must not need a display.
+    if (!GTEST_FLAG_GET(list_tests)) {
+        int glutArgc = 1;
+        char *glutArgv[] = {argv[0], nullptr};
+        glutInit(&glutArgc, glutArgv);
+        glutInitWindowPosition(0, 0);
+        glutInitWindowSize(500, 500);
+        glutInitDisplayMode(GLUT_RGB | GLUT_DOUBLE | GLUT_DEPTH);
+        testWindow = glutCreateWindow("vinca test");
+        glutDisplayFunc(noDisplay);
+        glutHideWindow();
+    }
+    return RUN_ALL_TESTS();
+}

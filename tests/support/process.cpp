@@ -1,0 +1,193 @@
+// Spawning vinca with a piped stdout and reading it with time-outs.
+#include "support/process.h"
+
+#include <cerrno>
+#include <chrono>
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+
+static long long nowMs() {
+    using namespace std::chrono;
+    return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
+}
+
+bool startProcess(VincaProcess *p, const std::vector<std::string> &args,
+                  const std::string &binary) {
+    std::string program = binary.empty() ? std::string(VINCA_BINARY) : binary;
+    int fds[2];
+    if (pipe(fds) != 0) {
+        return false;
+    }
+    pid_t pid = fork();
+    if (pid < 0) {
+        return false;
+    }
+    if (pid == 0) {
+        dup2(fds[1], STDOUT_FILENO);
+        int devNull = open("/dev/null", O_WRONLY);
+        if (devNull >= 0) {
+            dup2(devNull, STDERR_FILENO);
+        }
+        close(fds[0]);
+        close(fds[1]);
+        std::vector<char *> argv;
+        argv.push_back(const_cast<char *>(program.c_str()));
+        for (const std::string &a : args) {
+            argv.push_back(const_cast<char *>(a.c_str()));
+        }
+        argv.push_back(nullptr);
+        execv(program.c_str(), argv.data());
+        _exit(127);
+    }
+    close(fds[1]);
+    p->pid = pid;
+    p->outFd = fds[0];
+    p->out.clear();
+    p->status = -1;
+    p->exited = false;
+    return true;
+}
+
+// Reads what is available within waitMs; false once the pipe is closed.
+static bool readSome(VincaProcess *p, int waitMs) {
+    if (p->outFd < 0) {
+        return false;
+    }
+    pollfd pfd = {p->outFd, POLLIN, 0};
+    int r = poll(&pfd, 1, waitMs);
+    if (r <= 0) {
+        return true;
+    }
+    char buf[4096];
+    ssize_t n = read(p->outFd, buf, sizeof buf);
+    if (n > 0) {
+        p->out.append(buf, static_cast<size_t>(n));
+        return true;
+    }
+    if (n < 0 && errno == EINTR) {
+        return true;
+    }
+    close(p->outFd);
+    p->outFd = -1;
+    return false;
+}
+
+bool waitForOutput(VincaProcess *p, const std::string &text, int timeoutMs) {
+    long long end = nowMs() + timeoutMs;
+    while (p->out.find(text) == std::string::npos) {
+        long long left = end - nowMs();
+        if (left <= 0) {
+            return false;
+        }
+        if (!readSome(p, static_cast<int>(left < 100 ? left : 100))) {
+            return p->out.find(text) != std::string::npos;
+        }
+    }
+    return true;
+}
+
+static void reap(VincaProcess *p, int options) {
+    int st = 0;
+    if (waitpid(p->pid, &st, options) == p->pid) {
+        p->exited = true;
+        p->status = WIFEXITED(st) ? WEXITSTATUS(st) : -1;
+    }
+}
+
+bool waitForExit(VincaProcess *p, int timeoutMs) {
+    long long end = nowMs() + timeoutMs;
+    while (!p->exited) {
+        while (readSome(p, 10) && p->outFd >= 0) {
+            if (nowMs() > end) {
+                break;
+            }
+        }
+        reap(p, WNOHANG);
+        if (p->exited) {
+            break;
+        }
+        if (nowMs() > end) {
+            stopProcess(p);
+            return false;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    while (readSome(p, 0) && p->outFd >= 0) {
+    }
+    return true;
+}
+
+void stopProcess(VincaProcess *p) {
+    if (p->pid > 0 && !p->exited) {
+        kill(p->pid, SIGKILL);
+        reap(p, 0);
+        p->status = -1;
+    }
+    if (p->outFd >= 0) {
+        close(p->outFd);
+        p->outFd = -1;
+    }
+}
+
+VincaProcess runToEnd(const std::vector<std::string> &args, int timeoutMs) {
+    VincaProcess p;
+    if (startProcess(&p, args)) {
+        waitForExit(&p, timeoutMs);
+    }
+    return p;
+}
+
+std::string shell(const std::string &command) {
+    std::string result;
+    FILE *pipe = popen(command.c_str(), "r");
+    if (pipe == nullptr) {
+        return result;
+    }
+    char buf[512];
+    size_t n;
+    while ((n = fread(buf, 1, sizeof buf, pipe)) > 0) {
+        result.append(buf, n);
+    }
+    pclose(pipe);
+    return result;
+}
+
+std::string findVincaWindow(int timeoutMs) {
+    long long end = nowMs() + timeoutMs;
+    while (nowMs() < end) {
+        std::string id = shell("xdotool search --onlyvisible --name '^Tavrel. CAD. Vinca de "
+                               "puerto.$' 2>/dev/null | tail -n 1");
+        while (!id.empty() && (id.back() == '\n' || id.back() == ' ')) {
+            id.pop_back();
+        }
+        if (!id.empty()) {
+            return id;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    return "";
+}
+
+std::string writeTempFile(const std::string &text) {
+    char path[] = "/tmp/vinca-test-XXXXXX";
+    int fd = mkstemp(path);
+    if (fd < 0) {
+        return "";
+    }
+    size_t done = 0;
+    while (done < text.size()) {
+        ssize_t n = write(fd, text.data() + done, text.size() - done);
+        if (n <= 0) {
+            break;
+        }
+        done += static_cast<size_t>(n);
+    }
+    close(fd);
+    return path;
+}

@@ -1,0 +1,42 @@
+// Running the real vinca binary: capture its console bytes, drive it with xdotool.
+#ifndef VINCA_TEST_PROCESS_H
+#define VINCA_TEST_PROCESS_H
+
+#include <string>
+#include <sys/types.h>
+#include <vector>
+
+struct VincaProcess {
+    pid_t pid = -1;
+    int outFd = -1;   // read end of the child's stdout
+    std::string out;  // every byte read so far
+    int status = -1;  // exit status once reaped, -1 before (or if killed by a signal)
+    bool exited = false;
+};
+
+// Starts the binary (VINCA_BINARY unless given) with args; stderr is discarded.
+bool startProcess(VincaProcess *p, const std::vector<std::string> &args,
+                  const std::string &binary = "");
+
+// Reads output until text appears (true) or timeoutMs passes or the process ends (false).
+bool waitForOutput(VincaProcess *p, const std::string &text, int timeoutMs);
+
+// Reads the rest of the output and reaps the process; false on time-out (then killed).
+bool waitForExit(VincaProcess *p, int timeoutMs);
+
+// Kills and reaps a process still running.
+void stopProcess(VincaProcess *p);
+
+// Runs the binary to its end; out and status of the result are filled in.
+VincaProcess runToEnd(const std::vector<std::string> &args, int timeoutMs = 20000);
+
+// Runs a shell command, returns its standard output.
+std::string shell(const std::string &command);
+
+// X window id of the program's window (waits for it), or "" if none shows up.
+std::string findVincaWindow(int timeoutMs = 10000);
+
+// Writes text to a fresh temporary file and returns its path.
+std::string writeTempFile(const std::string &text);
+
+#endif
