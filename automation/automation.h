@@ -42,12 +42,6 @@ const float STEP_ANGLE = static_cast<float>(PI_VALUE / 180);
 
 float lineValue(Line2 line, float x, float z);
 
-// Turn about the vertical: x' = x cos w + z sin w, z' = -x sin w + z cos w.
-void turnAboutVertical(Point3 *p, float w);
-
-// Turn about the Z direction: x' = x cos w - y sin w, y' = x sin w + y cos w.
-void turnAboutZ(Point3 *p, float w);
-
 // GLUT mouse callback: releasing the left button picks.
 void mouse(int button, int state, int x, int y);
 

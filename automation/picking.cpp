@@ -122,8 +122,7 @@ void computeApproachLines(Block block) {
     crossLine.a = -1 / bz;
     crossLine.b = -1 / bx;
     crossLine.c = -(crossLine.a * bx) - (crossLine.b * bz);
-    if (!std::isfinite(crossLine.a) || !std::isfinite(crossLine.b) ||
-        !std::isfinite(crossLine.c)) {
+    if (!std::isfinite(crossLine.a) || !std::isfinite(crossLine.b) || !std::isfinite(crossLine.c)) {
         // On the Z axis (or so near it that the slopes overflow) the across line is
         // Z = bz, unit normal, signed as for a block just off the axis on the quay side.
         crossLine.a = 0.0f;

@@ -8,20 +8,6 @@
 int overShip = 0;
 int released = 0;
 
-void turnAboutVertical(Point3 *p, float w) {
-    double c = std::cos(w), s = std::sin(w);
-    double x = p->x, z = p->z;
-    p->x = static_cast<float>(x * c + z * s);
-    p->z = static_cast<float>(-x * s + z * c);
-}
-
-void turnAboutZ(Point3 *p, float w) {
-    double c = std::cos(w), s = std::sin(w);
-    double x = p->x, y = p->y;
-    p->x = static_cast<float>(x * c - y * s);
-    p->y = static_cast<float>(x * s + y * c);
-}
-
 // Luffs boomTip by w about the pivot: into the X-Y plane, turn, and back out.
 static void luffBoomTip(float w) {
     float phi = static_cast<float>(cranePose.slewAngle * PI_VALUE / 180);
@@ -67,8 +53,7 @@ static void luffStage() {
 
 static void lowerStage() {
     // Without a target (the scene was reset meanwhile) the claw stops where it is.
-    if (isBlockIndex(targetBlock) &&
-        blockTable[targetBlock].y + HEIGHT_MARGIN < boomTip.y) {
+    if (isBlockIndex(targetBlock) && blockTable[targetBlock].y + HEIGHT_MARGIN < boomTip.y) {
         boomTip.y -= 1.0f;
         cranePose.cableLength += 1.0f;
         return;

@@ -6,14 +6,6 @@
 
 const float TURN_STEP = 0.05f; // radians per turn or tilt key
 
-// Turns v about the vertical by angle: x' = x cos + z sin, z' = -x sin + z cos.
-static void turnAboutVertical(Point3 *v, float angle) {
-    double c = std::cos(angle), s = std::sin(angle);
-    double x = v->x, z = v->z;
-    v->x = static_cast<float>(x * c + z * s);
-    v->z = static_cast<float>(-x * s + z * c);
-}
-
 void tiltCamera(unsigned char direction) {
     float delta = 0.0f;
     if (direction == 'd') {
@@ -24,10 +16,7 @@ void tiltCamera(unsigned char direction) {
     Point3 &back = camera.back;
     float theta = static_cast<float>(std::atan2(back.z, back.x));
     turnAboutVertical(&back, theta);
-    double c = std::cos(delta), s = std::sin(delta);
-    double x = back.x, y = back.y;
-    back.x = static_cast<float>(x * c - y * s);
-    back.y = static_cast<float>(x * s + y * c);
+    turnAboutZ(&back, delta);
     turnAboutVertical(&back, -theta);
 }
 

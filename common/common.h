@@ -34,11 +34,11 @@ struct CranePose {
 
 extern CranePose cranePose;
 
-extern Point3 boomTip;     // boom tip (later the claw) as the automatic sequences track it
-extern int heldBlock;      // block index in the claw, or -1
-extern int targetBlock;    // block index being fetched, or -1
-extern int readyForOrder;  // 1 while the crane accepts a pick
-extern int manualMode;     // 1 in manual mode, 0 in block-collection mode
+extern Point3 boomTip;    // boom tip (later the claw) as the automatic sequences track it
+extern int heldBlock;     // block index in the claw, or -1
+extern int targetBlock;   // block index being fetched, or -1
+extern int readyForOrder; // 1 while the crane accepts a pick
+extern int manualMode;    // 1 in manual mode, 0 in block-collection mode
 
 const Point3 REST_BOOM_TIP = {-9.5f, 7.75f, 0.0f};
 
@@ -48,5 +48,12 @@ void setRestPose();
 
 // True when index names a loaded block; guards every blockTable access by index.
 bool isBlockIndex(int index);
+
+// Turns used by the camera and the automatic sequences. sin and cos of the 32-bit angle
+// (radians) in double, the new coordinates from the old ones in double, stored as float.
+// About the vertical: x' = x cos w + z sin w, z' = -x sin w + z cos w.
+void turnAboutVertical(Point3 *p, float w);
+// About the Z direction: x' = x cos w - y sin w, y' = x sin w + y cos w.
+void turnAboutZ(Point3 *p, float w);
 
 #endif

@@ -1,6 +1,8 @@
 // Definitions and start values of the shared state.
 #include "common/common.h"
 
+#include <cmath>
+
 Block blockTable[MAX_BLOCKS];
 int blockCount = 0;
 
@@ -22,4 +24,18 @@ void setRestPose() {
 
 bool isBlockIndex(int index) {
     return index >= 0 && index < blockCount;
+}
+
+void turnAboutVertical(Point3 *p, float w) {
+    double c = std::cos(w), s = std::sin(w);
+    double x = p->x, z = p->z;
+    p->x = static_cast<float>(x * c + z * s);
+    p->z = static_cast<float>(-x * s + z * c);
+}
+
+void turnAboutZ(Point3 *p, float w) {
+    double c = std::cos(w), s = std::sin(w);
+    double x = p->x, y = p->y;
+    p->x = static_cast<float>(x * c - y * s);
+    p->y = static_cast<float>(x * s + y * c);
 }

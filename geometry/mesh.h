@@ -32,7 +32,7 @@ const int MESH_GRID_AND_SOLID = 2;
 const int CYLINDER_PROFILE_POINTS = 4;
 const int CYLINDER_SEGMENTS = 200;
 
-extern RevolutionMesh unitCylinder;                    // radius 0.5, height 1, on the origin
+extern RevolutionMesh unitCylinder;                     // radius 0.5, height 1, on the origin
 extern Point3 cylinderProfile[CYLINDER_PROFILE_POINTS]; // written once by buildUnitCylinder
 
 // Allocates the four kinds of heap blocks; only rows, edges and triangles are set.

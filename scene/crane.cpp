@@ -92,10 +92,10 @@ static void drawBaseLeg(float x, float y, float z, float angle, float rx, float 
 }
 
 void drawCraneBase() {
-    const float s = 3.9f;      // size of the base block
-    const float h = s / 2;     // its height
-    const float t = 0.6f * s;  // length of its bottom along x
-    const float e = 0.5f;      // inset of the frame on the slanted side
+    const float s = 3.9f;     // size of the base block
+    const float h = s / 2;    // its height
+    const float t = 0.6f * s; // length of its bottom along x
+    const float e = 0.5f;     // inset of the frame on the slanted side
     // Recomputed every call, as the base has always done; cheap next to the meshes.
     float legAngle = static_cast<float>(std::atan2(s / 2, s - h / 2) * 180 / PI_VALUE);
     float legLength = static_cast<float>(std::sqrt(s * s / 16 + s * s / 4));
