@@ -30,7 +30,11 @@ void readBlockFile(std::FILE *file) {
     // A read error ends the loop as the end of the file does, so it cannot spin.
     while (!std::feof(file) && !std::ferror(file) && !tableFull) {
         char start = '\0';
-        if (std::fscanf(file, "%c", &start) != 1 || start != 'c') {
+        // A stream that cannot be read at all fails without setting either indicator.
+        if (std::fscanf(file, "%c", &start) == EOF) {
+            break;
+        }
+        if (start != 'c') {
             continue;
         }
         std::fscanf(file, "\t%f\t%f\t%f", &x, &y, &z);

@@ -7,10 +7,14 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fcntl.h>
+#include <grp.h>
 #include <poll.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
+
+static bool dropToNobody = false; // set by startProcessAsNobody around startProcess
 
 static long long nowMs() {
     using namespace std::chrono;
@@ -36,6 +40,10 @@ bool startProcess(VincaProcess *p, const std::vector<std::string> &args,
         }
         close(fds[0]);
         close(fds[1]);
+        if (dropToNobody &&
+            (setgroups(0, nullptr) != 0 || setgid(65534) != 0 || setuid(65534) != 0)) {
+            _exit(126);
+        }
         std::vector<char *> argv;
         argv.push_back(const_cast<char *>(program.c_str()));
         for (const std::string &a : args) {
@@ -52,6 +60,31 @@ bool startProcess(VincaProcess *p, const std::vector<std::string> &args,
     p->status = -1;
     p->exited = false;
     return true;
+}
+
+bool startProcessAsNobody(VincaProcess *p, const std::vector<std::string> &args) {
+    if (geteuid() != 0) {
+        return startProcess(p, args);
+    }
+    // The build tree may be out of nobody's reach; a private world-readable copy is not.
+    static std::string copy;
+    if (copy.empty()) {
+        char dir[] = "/tmp/vinca-nobody-XXXXXX";
+        if (mkdtemp(dir) == nullptr || chmod(dir, 0755) != 0) {
+            return false;
+        }
+        std::string path = std::string(dir) + "/vinca";
+        std::string command =
+            "cp '" + std::string(VINCA_BINARY) + "' '" + path + "' && chmod 755 '" + path + "'";
+        if (std::system(command.c_str()) != 0) {
+            return false;
+        }
+        copy = path;
+    }
+    dropToNobody = true;
+    bool started = startProcess(p, args, copy);
+    dropToNobody = false;
+    return started;
 }
 
 // Reads what is available within waitMs; false once the pipe is closed.

@@ -18,6 +18,10 @@ struct VincaProcess {
 bool startProcess(VincaProcess *p, const std::vector<std::string> &args,
                   const std::string &binary = "");
 
+// As startProcess, but when run as root the child drops to nobody (uid/gid 65534) and runs
+// a world-executable copy of the binary, so file permissions apply as to an ordinary user.
+bool startProcessAsNobody(VincaProcess *p, const std::vector<std::string> &args);
+
 // Reads output until text appears (true) or timeoutMs passes or the process ends (false).
 bool waitForOutput(VincaProcess *p, const std::string &text, int timeoutMs);
 

@@ -1,0 +1,144 @@
+// The block reader on in-memory streams: layouts, relocation, failed conversions, limits.
+#include "app/app.h"
+#include "common/common.h"
+
+#include <cstdio>
+#include <gtest/gtest.h>
+#include <string>
+#include <unistd.h>
+#include <vector>
+
+using testing::internal::CaptureStdout;
+using testing::internal::GetCapturedStdout;
+
+const std::string RELOCATED = "\nHab\xed"
+                              "a un bloque situado sobre el eje Z,\n que ser\xe1 recolocado con Z "
+                              "= 0.5 para evitar problemas internos";
+const char *const EXAMPLE = "c\t-9\t0\t2.5\t0\t3\nc\t-11.5\t0\t-3\t0\t7\nc\t-7\t0\t0\t1\t11\n";
+const std::vector<Block> EXAMPLE_BLOCKS = {
+    {-9, 0, 2.5f, 0, 3, 1}, {-11.5f, 0, -3, 0, 7, 1}, {-7, 0, 0.5f, 1, 11, 1}};
+
+// Reads text into a fresh table from a scrambled pose.
+static void load(const std::string &text) {
+    blockCount = 0;
+    cranePose = {12, 34, 5, 6};
+    boomTip = {1, 2, 3};
+    std::FILE *file = fmemopen(const_cast<char *>(text.data()), text.size(), "r");
+    readBlockFile(file);
+    std::fclose(file);
+}
+
+static std::string records(int from, int to, int color) {
+    std::string text;
+    for (int i = from; i <= to; i++) {
+        text += "c " + std::to_string(-i) + " 0 " + std::to_string(i) + " " + std::to_string(i) +
+                " " + std::to_string(color) + "\n";
+    }
+    return text;
+}
+
+struct ReaderCase {
+    const char *name;
+    std::string text;
+    std::vector<Block> blocks;
+    int relocations;
+};
+
+TEST(BlockReader, LoadsEveryLayoutAsWritten) {
+    std::vector<Block> thirty;
+    for (int i = 1; i <= 30; i++) {
+        thirty.push_back({static_cast<float>(-i), 0, static_cast<float>(i), i, 4, 1});
+    }
+    const Block first = {1, 2, 3, 4, 5, 1};
+    const ReaderCase cases[] = {
+        {"example, tabs", EXAMPLE, EXAMPLE_BLOCKS, 1},
+        {"one line, spaces, number right after c", "c-9 0 2.5 0 3 c -11.5 0 -3 0 7 c -7 0 0 1 11",
+         EXAMPLE_BLOCKS, 1},
+        {"one number per line", "c\n-9\n0\n2.5\n0\n3\nc\n-11.5\n0\n-3\n0\n7\nc\n-7\n0\n0\n1\n11\n",
+         EXAMPLE_BLOCKS, 1},
+        {"31 records, the 31st (colour 99) never read", records(1, 30, 4) + records(31, 31, 99),
+         thirty, 0},
+        {"colours 0 and 11, x = y = 0",
+         "c 0 0 1 0 0\nc 0 0 2 0 11\n",
+         {{0, 0, 1, 0, 0, 1}, {0, 0, 2, 0, 11, 1}},
+         0},
+        {"z = -0 relocated, 0.001 kept",
+         "c 1 0 -0 0 1\nc 1 0 0.001 0 1\nc 1 0 0e5 0 1\n",
+         {{1, 0, 0.5f, 0, 1, 1}, {1, 0, 0.001f, 0, 1, 1}, {1, 0, 0.5f, 0, 1, 1}},
+         2},
+        {"header word: its c stores the start values",
+         "Bloques de carga\nc 1 2 3 4 5\n",
+         {{0, 0, 0.5f, 0, 0, 1}, first},
+         1},
+        {"trailing lone c repeats the last block", "c 1 2 3 4 5\nc", {first, first}, 0},
+        {"uppercase C is no record", "C 1 2 3 4 5\nc 1 2 3 4 5", {first}, 0},
+        {"bad y: y, z, tag, colour kept",
+         "c 1 2 3 4 5\nc 6 x 7 8 9\n",
+         {first, {6, 2, 3, 4, 5, 1}},
+         0},
+        {"bad tag: tag and colour kept",
+         "c 1 2 3 4 5\nc 6 7 8 x 9\n",
+         {first, {6, 7, 8, 4, 5, 1}},
+         0},
+        {"file ends inside a record", "c 1 2 3 4 5\nc 6 7", {first, {6, 7, 3, 4, 5, 1}}, 0},
+        {"comment word with two c", "c 1 2 3 4 5\n# checked\n", {first, first, first}, 0},
+        {"no lowercase c at all", "BLOQUES 1 2 3 4 5\n", {}, 0},
+    };
+    for (const ReaderCase &c : cases) {
+        SCOPED_TRACE(c.name);
+        CaptureStdout();
+        load(c.text);
+        std::string out = GetCapturedStdout();
+        std::string expectedOut;
+        for (int i = 0; i < c.relocations; i++) {
+            expectedOut += RELOCATED;
+        }
+        EXPECT_EQ(out, expectedOut);
+        ASSERT_EQ(blockCount, static_cast<int>(c.blocks.size()));
+        for (int i = 0; i < blockCount; i++) {
+            const Block &e = c.blocks[i], &o = blockTable[i];
+            EXPECT_TRUE(e.x == o.x && e.y == o.y && e.z == o.z && e.tag == o.tag &&
+                        e.color == o.color && o.present == 1)
+                << "block " << i << ": expected (" << e.x << "," << e.y << "," << e.z << ") tag "
+                << e.tag << " colour " << e.color << ", observed (" << o.x << "," << o.y << ","
+                << o.z << ") tag " << o.tag << " colour " << o.color << " present " << o.present;
+        }
+        EXPECT_TRUE(cranePose.slewAngle == 0 && cranePose.luffAngle == 0 &&
+                    cranePose.cableLength == 3 && cranePose.clawAngle == 0)
+            << "pose not at rest";
+        EXPECT_TRUE(boomTip.x == -9.5f && boomTip.y == 7.75f && boomTip.z == 0) << "boom tip";
+    }
+}
+
+TEST(BlockReaderDeathTest, ColourOutsideRangeEndsWithStatus1) {
+    for (const char *bad : {"-1", "12"}) {
+        SCOPED_TRACE(bad);
+        std::string text = records(1, 2, 4) + "c -5 0 3 0 " + bad + "\nc -5 0 4 0 1\n";
+        // The messages go to stdout; send them to stderr where the death test can see them.
+        EXPECT_EXIT(
+            {
+                dup2(2, 1);
+                load(text);
+            },
+            testing::ExitedWithCode(1),
+            "^\nError al leer fichero de datos\\.\\. \nEl color de la caja tiene que ser un "
+            "entero perteneciente a \\[0,11\\]$");
+    }
+}
+
+// A stream that can only fail must end the reading, not spin on it.
+TEST(BlockReaderDeathTest, ReadErrorDoesNotHang) {
+    const char *streams[][2] = {{"/tmp", "r"}, {"/dev/null", "w"}};
+    for (const auto &s : streams) {
+        SCOPED_TRACE(s[0]);
+        EXPECT_EXIT(
+            {
+                alarm(10);
+                std::FILE *file = std::fopen(s[0], s[1]);
+                blockCount = 0;
+                readBlockFile(file);
+                std::exit(blockCount == 0 && cranePose.cableLength == 3 ? 0 : 2);
+            },
+            testing::ExitedWithCode(0), "");
+    }
+}
