@@ -62,6 +62,13 @@ bool startProcess(VincaProcess *p, const std::vector<std::string> &args,
     return true;
 }
 
+static std::string nobodyDir; // holds the copy of the binary that nobody may run
+
+static void removeNobodyCopy() {
+    std::remove((nobodyDir + "/vinca").c_str());
+    rmdir(nobodyDir.c_str());
+}
+
 bool startProcessAsNobody(VincaProcess *p, const std::vector<std::string> &args) {
     if (geteuid() != 0) {
         return startProcess(p, args);
@@ -80,6 +87,8 @@ bool startProcessAsNobody(VincaProcess *p, const std::vector<std::string> &args)
             return false;
         }
         copy = path;
+        nobodyDir = dir;
+        std::atexit(removeNobodyCopy);
     }
     dropToNobody = true;
     bool started = startProcess(p, args, copy);
