@@ -17,12 +17,13 @@ void setCameraDefaults() {
     camera.offset = {0.0f, 0.0f, 4.0f};
 }
 
+// All trigonometry in double (the float overloads would round it), results stored as float.
 void viewAngles(Point3 back, Point3 up, float *ax, float *ay, float *az) {
     Point3 b = back;
     Point3 side = crossProduct(up, back);
 
-    float angleX = static_cast<float>(std::atan2(b.y, b.z));
-    double c = std::cos(angleX), s = std::sin(angleX);
+    float angleX = static_cast<float>(std::atan2(double(b.y), double(b.z)));
+    double c = std::cos(double(angleX)), s = std::sin(double(angleX));
     float by = static_cast<float>(b.y * c - b.z * s);
     float bz = static_cast<float>(b.y * s + b.z * c);
     b.y = by;
@@ -32,16 +33,16 @@ void viewAngles(Point3 back, Point3 up, float *ax, float *ay, float *az) {
     side.y = sy;
     side.z = sz;
 
-    float angleY = static_cast<float>(std::atan2(b.z, b.x) - HALF_PI_VALUE);
-    c = std::cos(angleY);
-    s = std::sin(angleY);
+    float angleY = static_cast<float>(std::atan2(double(b.z), double(b.x)) - HALF_PI_VALUE);
+    c = std::cos(double(angleY));
+    s = std::sin(double(angleY));
     float sx = static_cast<float>(side.x * c + side.z * s);
     sz = static_cast<float>(-side.x * s + side.z * c);
     side.x = sx;
     side.z = sz;
     // b would now lie on +z; only side is needed further.
 
-    float angleZ = static_cast<float>(-std::atan2(side.y, side.x));
+    float angleZ = static_cast<float>(-std::atan2(double(side.y), double(side.x)));
 
     *ax = static_cast<float>(angleX * 180 / PI_VALUE);
     *ay = static_cast<float>(angleY * 180 / PI_VALUE);

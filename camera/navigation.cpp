@@ -14,7 +14,7 @@ void tiltCamera(unsigned char direction) {
         delta = -TURN_STEP;
     }
     Point3 &back = camera.back;
-    float theta = static_cast<float>(std::atan2(back.z, back.x));
+    float theta = static_cast<float>(std::atan2(double(back.z), double(back.x)));
     turnAboutVertical(&back, theta);
     turnAboutZ(&back, delta);
     turnAboutVertical(&back, -theta);
@@ -22,8 +22,8 @@ void tiltCamera(unsigned char direction) {
 
 void moveCamera(unsigned char key) {
     Point3 &position = camera.position;
-    float heading = static_cast<float>(std::atan2(camera.back.x, camera.back.z));
-    double sinH = std::sin(heading), cosH = std::cos(heading);
+    float heading = static_cast<float>(std::atan2(double(camera.back.x), double(camera.back.z)));
+    double sinH = std::sin(double(heading)), cosH = std::cos(double(heading));
     switch (key) {
     case '8':
         position.x = static_cast<float>(position.x - sinH);

@@ -97,8 +97,9 @@ void drawCraneBase() {
     const float t = 0.6f * s; // length of its bottom along x
     const float e = 0.5f;     // inset of the frame on the slanted side
     // Recomputed every call, as the base has always done; cheap next to the meshes.
-    float legAngle = static_cast<float>(std::atan2(s / 2, s - h / 2) * 180 / PI_VALUE);
-    float legLength = static_cast<float>(std::sqrt(s * s / 16 + s * s / 4));
+    float legAngle =
+        static_cast<float>(std::atan2(double(s / 2), double(s - h / 2)) * 180 / PI_VALUE);
+    float legLength = static_cast<float>(std::sqrt(double(s * s / 16 + s * s / 4)));
 
     glPushMatrix();
 
