@@ -1,0 +1,74 @@
+#!/usr/bin/env bash
+# Renders the start-up frame of the sample block file on a private Xvfb display and saves it
+# as docs/screenshot.png. BUILD_DIR chooses the build directory (default build).
+set -euo pipefail
+cd "$(dirname "$0")/.."
+buildDir=${BUILD_DIR:-build}
+output=docs/screenshot.png
+
+need=()
+command -v Xvfb >/dev/null || need+=(xvfb)
+command -v xdotool >/dev/null || need+=(xdotool)
+command -v import >/dev/null || need+=(imagemagick)
+command -v cmake >/dev/null || need+=(cmake)
+command -v ninja >/dev/null || need+=(ninja-build)
+[ -f /usr/include/GL/glut.h ] || need+=(freeglut3-dev)
+[ -f /usr/include/GL/glu.h ] || need+=(libglu1-mesa-dev)
+if [ ${#need[@]} -gt 0 ]; then
+    if [ "$(id -u)" != 0 ]; then
+        echo "Needs these packages; install them as root (apt-get install ${need[*]})" >&2
+        exit 1
+    fi
+    apt-get update -qq
+    DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "${need[@]}" >/dev/null
+fi
+
+if [ ! -x "$buildDir/vinca" ]; then
+    cmake -S . -B "$buildDir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+fi
+cmake --build "$buildDir" --target vinca >/dev/null
+
+# A display of our own; -displayfd picks a free number.
+displayFile=$(mktemp)
+Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$displayFile" 2>/dev/null &
+xvfbPid=$!
+vincaPid=
+cleanup() {
+    [ -n "$vincaPid" ] && kill "$vincaPid" 2>/dev/null
+    kill "$xvfbPid" 2>/dev/null
+    rm -f "$displayFile"
+}
+trap cleanup EXIT
+for _ in $(seq 1 100); do
+    [ -s "$displayFile" ] && break
+    sleep 0.1
+done
+export DISPLAY=":$(head -n 1 "$displayFile")"
+
+"$buildDir/vinca" data/blocks.txt >/dev/null &
+vincaPid=$!
+window=
+for _ in $(seq 1 100); do
+    window=$(xdotool search --onlyvisible --name '^Tavrel. CAD. Vinca de puerto.$' 2>/dev/null |
+        tail -n 1) || true
+    [ -n "$window" ] && break
+    sleep 0.1
+done
+if [ -z "$window" ]; then
+    echo "The vinca window did not appear" >&2
+    exit 1
+fi
+
+# The first frame is drawn once the window is mapped; capture until it is no longer blank.
+mkdir -p docs
+for _ in $(seq 1 50); do
+    import -window "$window" -crop 500x500+0+0 +repage "$output"
+    colours=$(convert "$output" -format '%k' info:)
+    [ "$colours" -gt 1 ] && break
+    sleep 0.1
+done
+
+xdotool windowfocus --sync "$window" key q
+wait "$vincaPid" || true
+vincaPid=
+echo "Wrote $output ($(convert "$output" -format '%wx%h' info:), $colours colours)"
