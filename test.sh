@@ -30,7 +30,7 @@ cmake --build build -j "$jobs"
 
 # A display of our own; -displayfd picks a free number.
 displayFile=$(mktemp)
-Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$displayFile" 2>/dev/null &
+Xvfb -displayfd 3 -noreset -screen 0 1280x1024x24 -nolisten tcp 3>"$displayFile" 2>/dev/null &
 xvfbPid=$!
 trap 'kill $xvfbPid 2>/dev/null || true; rm -f "$displayFile"' EXIT
 for _ in $(seq 1 100); do

@@ -30,7 +30,7 @@ cmake --build "$buildDir" --target vinca >/dev/null
 
 # A display of our own; -displayfd picks a free number.
 displayFile=$(mktemp)
-Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$displayFile" 2>/dev/null &
+Xvfb -displayfd 3 -noreset -screen 0 1280x1024x24 -nolisten tcp 3>"$displayFile" 2>/dev/null &
 xvfbPid=$!
 vincaPid=
 cleanup() {
