@@ -134,7 +134,9 @@ std::string describePosition(const std::vector<float> &f, size_t i) {
         }
         p += length;
         if (i < p) {
-            return "item " + std::to_string(item) + " (token " + std::to_string(token) + ", word " +
+            const char *name = token == GL_POLYGON_TOKEN ? "polygon" : "line or other";
+            // After the header, 7 words per vertex: window x, y, z, then colour r, g, b, a.
+            return "item " + std::to_string(item) + " (" + name + ", word " +
                    std::to_string(i - start) + " of it)";
         }
         item++;

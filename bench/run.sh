@@ -1,0 +1,86 @@
+#!/usr/bin/env bash
+# Builds and runs the benchmarks on an Xvfb display of their own (500x500 window, Mesa's
+# llvmpipe). Arguments go to vinca_bench (--reps N, --picks N, --cycles N, --startups N,
+# --only frames|pick|cycle|startup). With --callgrind first, it profiles the display pass
+# and the floor instead and prints the top entries and the instruction counts per frame.
+# BUILD_DIR picks the build directory (default build/).
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+callgrind=0
+if [ "${1:-}" = "--callgrind" ]; then
+    callgrind=1
+    shift
+fi
+
+need=()
+command -v Xvfb >/dev/null || need+=(xvfb)
+command -v xdotool >/dev/null || need+=(xdotool)
+command -v cmake >/dev/null || need+=(cmake)
+command -v ninja >/dev/null || need+=(ninja-build)
+[ -f /usr/include/GL/glut.h ] || need+=(freeglut3-dev)
+[ -f /usr/include/GL/glu.h ] || need+=(libglu1-mesa-dev)
+[ -f /usr/include/X11/Xlib.h ] || need+=(libx11-dev)
+[ -f /usr/include/gtest/gtest.h ] || need+=(libgtest-dev)
+if [ "$callgrind" = 1 ]; then
+    command -v valgrind >/dev/null || need+=(valgrind)
+fi
+if [ ${#need[@]} -gt 0 ]; then
+    if [ "$(id -u)" = 0 ]; then
+        echo "Installing: ${need[*]}"
+        apt-get update -qq
+        DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "${need[@]}" >/dev/null
+    else
+        echo "The benchmarks need these packages; install them as root (apt-get install ${need[*]})" >&2
+        exit 1
+    fi
+fi
+
+build=${BUILD_DIR:-build}
+cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVINCA_BENCHMARKS=ON >/dev/null
+cmake --build "$build" --target vinca_bench vinca_mesh_cost
+
+# A display of our own with a black root (-br), so an undrawn window never looks drawn.
+displayFile=$(mktemp)
+Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp -br 3>"$displayFile" 2>/dev/null &
+xvfbPid=$!
+outDir=$(mktemp -d)
+trap 'kill $xvfbPid 2>/dev/null || true; rm -rf "$displayFile" "$outDir"' EXIT
+for _ in $(seq 1 100); do
+    [ -s "$displayFile" ] && break
+    sleep 0.1
+done
+export DISPLAY=":$(head -n 1 "$displayFile")"
+
+echo "Machine: $(nproc) cores, $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2 | sed 's/^ //')," \
+    "load average $(cut -d' ' -f1-3 /proc/loadavg)"
+
+if [ "$callgrind" = 0 ]; then
+    "$build/bench/vinca_mesh_cost"
+    "$build/bench/vinca_bench" "$@"
+    exit 0
+fi
+
+# Rasterizing on the calling thread puts the whole frame in the one profiled thread.
+frames=20
+for what in display floor; do
+    LP_NUM_THREADS=0 valgrind --tool=callgrind --callgrind-out-file="$outDir/$what.out" \
+        --toggle-collect='*profiledFrames*' \
+        "$build/bench/vinca_bench" --profile "$what" --frames "$frames" 2>"$outDir/$what.log"
+    total=$(sed -n 's/.*Collected : \([0-9]*\).*/\1/p' "$outDir/$what.log")
+    echo "$what: $total instructions over $frames frames, $((total / frames)) per frame"
+done
+echo
+echo "Display pass, top entries by own cost:"
+callgrind_annotate "$outDir/display.out" 2>/dev/null | sed -n '/file:function/,$p' | sed -n 3,22p
+echo
+echo "Display pass, own cost by object (??? is code the driver compiled at run time):"
+callgrind_annotate --threshold=100 --auto=no "$outDir/display.out" 2>/dev/null |
+    awk '/file:function/ { on = 1; getline; next } on && NF == 0 { exit } on { print }' |
+    awk '{ ir = $1; gsub(",", "", ir); obj = $NF; sum[obj] += ir; total += ir }
+         END { for (o in sum) printf "%15.0f  %5.2f%%  %s\n", sum[o], 100 * sum[o] / total, o }' |
+    sort -rn | head -8
+echo
+echo "Display pass, the program's own functions (inclusive):"
+callgrind_annotate --inclusive=yes "$outDir/display.out" 2>/dev/null |
+    grep -F 'vinca_bench]' | grep -vE ':main |below main|profiledFrames' | head -20
