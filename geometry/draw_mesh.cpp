@@ -20,13 +20,6 @@ static void drawEdges(const RevolutionMesh &mesh, int count) {
     glEnd();
 }
 
-// crossProduct's formula, the same float operations in the same order, inlined: handing
-// two Point3 by value to the out-of-line function went through the stack and stalled on
-// every triangle, and cost more than the arithmetic itself.
-static inline Point3 faceNormal(const Point3 &u, const Point3 &w) {
-    return {u.y * w.z - u.z * w.y, u.z * w.x - u.x * w.z, u.x * w.y - u.y * w.x};
-}
-
 static void drawTriangles(const RevolutionMesh &mesh) {
     glEnable(GL_NORMALIZE);
     for (int t = 0; t < mesh.triangleCount; t++) {
@@ -37,7 +30,7 @@ static void drawTriangles(const RevolutionMesh &mesh) {
         Point3 u = {v1.x - v0.x, v1.y - v0.y, v1.z - v0.z};
         Point3 w = {v2.x - v0.x, v2.y - v0.y, v2.z - v0.z};
         // The builder winds the two triangles of a quad oppositely; parity evens it out.
-        Point3 n = (t % 2 == 1) ? faceNormal(u, w) : faceNormal(w, u);
+        Point3 n = (t % 2 == 1) ? crossProduct(u, w) : crossProduct(w, u);
         glBegin(GL_TRIANGLES);
         glNormal3f(n.x, n.y, n.z);
         glVertex3f(v0.x, v0.y, v0.z);

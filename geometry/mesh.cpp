@@ -120,7 +120,3 @@ void freeMesh(RevolutionMesh mesh, int rowCount) {
     }
     std::free(mesh.rows);
 }
-
-Point3 crossProduct(Point3 u, Point3 w) {
-    return {u.y * w.z - u.z * w.y, u.z * w.x - u.x * w.z, u.x * w.y - u.y * w.x};
-}

@@ -50,7 +50,10 @@ void buildUnitCylinder();
 // Releases edges, triangles, rows 0..rowCount-1 and the row array, in that order.
 void freeMesh(RevolutionMesh mesh, int rowCount);
 
-Point3 crossProduct(Point3 u, Point3 w);
+// u x w in float. Inline: it runs for every triangle of every frame.
+inline Point3 crossProduct(Point3 u, Point3 w) {
+    return {u.y * w.z - u.z * w.y, u.z * w.x - u.x * w.z, u.x * w.y - u.y * w.x};
+}
 
 // Sends the mesh in immediate mode in the current modelview; other modes draw nothing.
 void drawMesh(RevolutionMesh mesh, int mode);
