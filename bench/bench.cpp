@@ -454,8 +454,7 @@ struct CycleFigures {
 // pending redisplays, then the idle step, until the crane is back at rest.
 CycleFigures runCycle(int x, int y) {
     loadScene(SAMPLE_FILE);
-    while (glutMainLoopEvent(), false) {
-    }
+    glutMainLoopEvent(); // whatever the reset left pending, before the clock starts
     CycleFigures c = {};
     framesDrawn = 0;
     displayAllocs = {0, 0, 0};
