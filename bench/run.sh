@@ -77,7 +77,8 @@ echo
 echo "Display pass, own cost by object (??? is code the driver compiled at run time):"
 callgrind_annotate --threshold=100 --auto=no "$outDir/display.out" 2>/dev/null |
     awk '/file:function/ { on = 1; getline; next } on && NF == 0 { exit } on { print }' |
-    awk '{ ir = $1; gsub(",", "", ir); obj = $NF; sum[obj] += ir; total += ir }
+    awk '{ ir = $1; gsub(",", "", ir); obj = $NF ~ /^\[/ ? $NF : "(inlined from a header)"
+           sum[obj] += ir; total += ir }
          END { for (o in sum) printf "%15.0f  %5.2f%%  %s\n", sum[o], 100 * sum[o] / total, o }' |
     sort -rn | head -8
 echo
