@@ -43,7 +43,7 @@ cmake --build "$build" --target vinca_bench vinca_mesh_cost
 # A display of our own with a black root (-br), so an undrawn window never looks drawn;
 # -noreset keeps it from dropping a client that connects while the last one closes.
 displayFile=$(mktemp)
-Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp -br -noreset 3>"$displayFile" 2>/dev/null &
+Xvfb -displayfd 3 -noreset -screen 0 1280x1024x24 -nolisten tcp -br 3>"$displayFile" 2>/dev/null &
 xvfbPid=$!
 outDir=$(mktemp -d)
 trap 'kill $xvfbPid 2>/dev/null || true; rm -rf "$displayFile" "$outDir"' EXIT
