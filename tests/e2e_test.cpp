@@ -1,0 +1,123 @@
+// The real vinca under X, driven with xdotool: a whole loading cycle with a click while busy,
+// the menu, and the ways out mid-operation.
+#include "app/app.h"
+#include "camera/camera.h"
+#include "support/operation.h"
+#include "support/process.h"
+
+#include <chrono>
+#include <sstream>
+#include <thread>
+
+const std::string CYCLE = ACCEPT + BUSY + AIM + GRIP_TO_REST;
+const std::string REFUSAL = "\nTecla no definida para modo recogida de bloques";
+const int WAIT_MS = 60000;
+
+static std::string xdotool(const std::string &args) {
+    return shell("xdotool " + args + " 2>/dev/null");
+}
+
+// Window state has no console echo, so this polls the X server.
+static bool waitUntil(const std::function<bool()> &done) {
+    for (int i = 0; i < 200 && !done(); i++) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    return done();
+}
+
+static bool menuShown() {
+    return !xdotool("search --onlyvisible --name '^freeglut menu$'").empty();
+}
+
+class OperationEndToEnd : public OperationTest {
+  protected:
+    VincaProcess vinca;
+    std::string banner = captured(printBanner), window, blockAt;
+
+    void SetUp() override {
+        std::string windows = "search --name '^Tavrel. CAD. Vinca de puerto.$'";
+        std::string before = "\n" + xdotool(windows);
+        ASSERT_TRUE(startProcess(&vinca, {VINCA_SOURCE_DIR "/tests/data/c_blocks.txt"}));
+        ASSERT_TRUE(waitForOutput(&vinca, banner, WAIT_MS)) << vinca.out;
+        // Ours is the window that was not there before; other tests may show theirs.
+        ASSERT_TRUE(waitUntil([&] {
+            std::istringstream now(xdotool(windows));
+            while (std::getline(now, window)) {
+                if (before.find("\n" + window + "\n") == before.npos) {
+                    return true;
+                }
+            }
+            return false;
+        }));
+        // Away from 0,0, where the windows of tests running alongside open.
+        xdotool("windowmove --sync " + window + " 700 400");
+        setCameraDefaults();
+        for (const char *k = VIEW_KEYS; *k != '\0'; k++) {
+            moveCamera(static_cast<unsigned char>(*k));
+        }
+        int x, y;
+        projectedPixel({-5, 0.75f, 3}, &x, &y);
+        blockAt = std::to_string(x) + " " + std::to_string(y);
+        input("250 480 type --delay 5 " + std::string(VIEW_KEYS));
+    }
+    void TearDown() override {
+        stopProcess(&vinca);
+        OperationTest::TearDown();
+    }
+    // Pointer to window pixel "x y" (focus follows it), then the xdotool commands that follow.
+    void input(const std::string &commands) {
+        xdotool("mousemove --window " + window + " " + commands);
+    }
+    // Right click opens the menu (released on its border it stays open); a left click then
+    // picks entry 0 "Exit", 1 block collection or 2 manual mode.
+    void menu(int entry) {
+        input("100 100 click 3");
+        ASSERT_TRUE(waitUntil(menuShown)) << "menu did not open";
+        input("140 " + std::to_string(113 + 26 * entry) + " click 1");
+        ASSERT_TRUE(waitUntil([] { return !menuShown(); })) << "menu did not close";
+    }
+    void expectExit() {
+        ASSERT_TRUE(waitForExit(&vinca, WAIT_MS)) << "still running";
+        EXPECT_EQ(vinca.status, 0);
+    }
+};
+
+TEST_F(OperationEndToEnd, WholeCycleByteForByteAndClickWhileBusy) {
+    input(blockAt + " click 1");
+    ASSERT_TRUE(waitForOutput(&vinca, BUSY, WAIT_MS)) << "clicked " << blockAt << vinca.out;
+    input(blockAt + " click 1");
+    ASSERT_TRUE(waitForOutput(&vinca, "Esperando nueva orden ;D", WAIT_MS)) << vinca.out;
+    input("250 480 key q");
+    expectExit();
+    std::string out = vinca.out;
+    size_t second = out.rfind(BUSY);
+    ASSERT_NE(second, out.find(BUSY)) << "no busy lines for the second click:" << out;
+    EXPECT_EQ(out.erase(second, BUSY.size()), banner + CYCLE);
+}
+
+TEST_F(OperationEndToEnd, MenuSwitchesModes) {
+    input("250 480 key c");
+    ASSERT_TRUE(waitForOutput(&vinca, REFUSAL, WAIT_MS)) << vinca.out;
+    menu(2);
+    input("250 480 key c"); // manual mode: moves the cable, prints nothing
+    menu(1);
+    input("250 480 key c");
+    ASSERT_TRUE(waitForOutput(&vinca, REFUSAL + REFUSAL, WAIT_MS)) << vinca.out;
+    menu(0);
+    expectExit();
+    EXPECT_EQ(vinca.out, banner + REFUSAL + REFUSAL);
+}
+
+class OperationEndToEndExit : public OperationEndToEnd,
+                              public testing::WithParamInterface<const char *> {};
+
+TEST_P(OperationEndToEndExit, EndsMidOperationWithStatusZero) {
+    input(blockAt + " click 1");
+    ASSERT_TRUE(waitForOutput(&vinca, BUSY, WAIT_MS)) << vinca.out;
+    GetParam() == std::string("Exit") ? menu(0) : input("250 480 key " + std::string(GetParam()));
+    expectExit();
+    EXPECT_EQ(vinca.out.find("Esperando"), std::string::npos) << "not mid-operation";
+    EXPECT_EQ((banner + CYCLE).compare(0, vinca.out.size(), vinca.out), 0) << vinca.out;
+}
+
+INSTANTIATE_TEST_SUITE_P(Ways, OperationEndToEndExit, testing::Values("q", "Q", "Escape", "Exit"));

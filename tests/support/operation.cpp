@@ -1,0 +1,102 @@
+#include "support/operation.h"
+
+#include "automation/automation.h"
+#include "camera/camera.h"
+#include "geometry/mesh.h"
+
+#include <GL/glut.h>
+#include <cmath>
+#include <sstream>
+
+void (*installedIdle)() = nullptr;
+
+extern "C" void __real_glutIdleFunc(void (*function)());
+extern "C" void __wrap_glutIdleFunc(void (*function)()) {
+    installedIdle = function;
+    __real_glutIdleFunc(function);
+}
+
+std::string captured(const std::function<void()> &f) {
+    testing::internal::CaptureStdout();
+    f();
+    return testing::internal::GetCapturedStdout();
+}
+
+int runIdle(int n, std::string *out) {
+    int calls = 0;
+    std::string text = captured([&] {
+        for (; calls < n && installedIdle != nullptr; calls++) {
+            installedIdle();
+        }
+    });
+    if (out != nullptr) {
+        *out += text;
+    }
+    return calls;
+}
+
+void resetScene(const std::vector<Point3> &blocks) {
+    static bool meshBuilt = false;
+    if (!meshBuilt) {
+        buildUnitCylinder();
+        meshBuilt = true;
+    }
+    blockCount = static_cast<int>(blocks.size());
+    for (int i = 0; i < blockCount; i++) {
+        blockTable[i] = {blocks[i].x, blocks[i].y, blocks[i].z, i, 0, 1};
+    }
+    setRestPose();
+    readyForOrder = 1;
+    heldBlock = targetBlock = -1;
+    manualMode = 0;
+    glutIdleFunc(nullptr);
+    setCameraDefaults();
+}
+
+std::string startOrder(int block) {
+    readyForOrder = 0;
+    targetBlock = block;
+    slewAligned = reachAligned = heightReached = gripClosed = 0;
+    glutIdleFunc(pickUpStep);
+    return captured([&] { computeApproachLines(blockTable[block]); });
+}
+
+bool atRest() {
+    const CranePose &p = cranePose;
+    return p.slewAngle == 0 && p.luffAngle == 0 && p.cableLength == 3 && p.clawAngle == 0 &&
+           boomTip.x == -9.5f && boomTip.y == 7.75f && boomTip.z == 0;
+}
+
+std::string stateText() {
+    const CranePose &p = cranePose;
+    std::ostringstream s;
+    s.precision(9);
+    s << "pose " << p.slewAngle << " " << p.luffAngle << " " << p.cableLength << " " << p.clawAngle
+      << " tip " << boomTip.x << " " << boomTip.y << " " << boomTip.z << " flags " << slewAligned
+      << reachAligned << heightReached << gripClosed << overShip << released << " held "
+      << heldBlock << " target " << targetBlock << " ready " << readyForOrder << " present";
+    for (int i = 0; i < blockCount; i++) {
+        s << " " << blockTable[i].present;
+    }
+    return s.str();
+}
+
+void viewMatrices(double modelview[16], double projection[16]) {
+    windowWidth = windowHeight = 500;
+    glViewport(0, 0, 500, 500);
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    multiplyFrustum();
+    glGetDoublev(GL_PROJECTION_MATRIX, projection);
+    applyView(camera.position, camera.back, camera.up, camera.offset);
+    glGetDoublev(GL_MODELVIEW_MATRIX, modelview);
+}
+
+void projectedPixel(Point3 p, int *x, int *y) {
+    double modelview[16], projection[16], wx, wy, wz;
+    const GLint viewport[4] = {0, 0, 500, 500};
+    viewMatrices(modelview, projection);
+    gluProject(p.x, p.y, p.z, modelview, projection, viewport, &wx, &wy, &wz);
+    *x = static_cast<int>(std::lround(wx));
+    *y = 500 - static_cast<int>(std::lround(wy));
+}
