@@ -15,7 +15,9 @@ int main(int argc, char **argv) {
         int glutArgc = 1;
         char *glutArgv[] = {argv[0], nullptr};
         glutInit(&glutArgc, glutArgv);
-        glutInitWindowPosition(0, 0);
+        // The window stays mapped until a GLUT loop would hide it, so it is kept clear of
+        // where the program's own windows open (0, 0) and where input tests move them.
+        glutInitWindowPosition(0, 520);
         glutInitWindowSize(500, 500);
         glutInitDisplayMode(GLUT_RGB | GLUT_DOUBLE | GLUT_DEPTH);
         testWindow = glutCreateWindow("vinca test");
