@@ -65,64 +65,42 @@ void menuSelect(int value) {
     }
 }
 
-// The crane keys of manual mode; false for any other key.
-static bool craneKey(unsigned char key) {
-    CranePose &pose = cranePose;
-    switch (key) {
-    case 'c':
-        if (pose.cableLength < CABLE_MAX) {
-            pose.cableLength += 1.0f;
+// The crane keys of manual mode: which joint, which way, and the bound the value before
+// the step must lie strictly inside of (none for the slew).
+struct CraneKey {
+    unsigned char key;
+    float CranePose::*joint;
+    float step;
+    bool bounded;
+    float bound;
+};
+
+static const CraneKey CRANE_KEYS[] = {
+    {'c', &CranePose::cableLength, 1.0f, true, CABLE_MAX},
+    {'C', &CranePose::cableLength, -1.0f, true, CABLE_MIN},
+    {'d', &CranePose::clawAngle, 1.0f, true, CLAW_MAX},
+    {'D', &CranePose::clawAngle, -1.0f, true, CLAW_MIN},
+    {'y', &CranePose::slewAngle, 1.0f, false, 0.0f},
+    {'Y', &CranePose::slewAngle, -1.0f, false, 0.0f},
+    {'z', &CranePose::luffAngle, 1.0f, true, LUFF_MAX},
+    {'Z', &CranePose::luffAngle, -1.0f, true, LUFF_MIN},
+};
+
+static const CraneKey *findCraneKey(unsigned char key) {
+    for (const CraneKey &k : CRANE_KEYS) {
+        if (k.key == key) {
+            return &k;
         }
-        return true;
-    case 'C':
-        if (pose.cableLength > CABLE_MIN) {
-            pose.cableLength -= 1.0f;
-        }
-        return true;
-    case 'd':
-        if (pose.clawAngle < CLAW_MAX) {
-            pose.clawAngle += 1.0f;
-        }
-        return true;
-    case 'D':
-        if (pose.clawAngle > CLAW_MIN) {
-            pose.clawAngle -= 1.0f;
-        }
-        return true;
-    case 'y':
-        pose.slewAngle += 1.0f;
-        return true;
-    case 'Y':
-        pose.slewAngle -= 1.0f;
-        return true;
-    case 'z':
-        if (pose.luffAngle < LUFF_MAX) {
-            pose.luffAngle += 1.0f;
-        }
-        return true;
-    case 'Z':
-        if (pose.luffAngle > LUFF_MIN) {
-            pose.luffAngle -= 1.0f;
-        }
-        return true;
-    default:
-        return false;
     }
+    return nullptr;
 }
 
-static bool isCraneKeyCode(unsigned char key) {
-    switch (key) {
-    case 'c':
-    case 'C':
-    case 'd':
-    case 'D':
-    case 'y':
-    case 'Y':
-    case 'z':
-    case 'Z':
-        return true;
-    default:
-        return false;
+// A value already past its bound is not clamped; only a step further out is refused.
+static void moveJoint(const CraneKey &k) {
+    float &value = cranePose.*k.joint;
+    bool inside = !k.bounded || (k.step > 0 ? value < k.bound : value > k.bound);
+    if (inside) {
+        value += k.step;
     }
 }
 
@@ -130,14 +108,13 @@ void keyboard(unsigned char key, int, int) {
     if (key == 27 || key == 'q' || key == 'Q') {
         ordinaryExit();
     }
-    if (manualMode == 1) {
-        if (!craneKey(key)) {
-            cameraKey(key);
-        }
-    } else if (isCraneKeyCode(key)) {
-        std::printf("\nTecla no definida para modo recogida de bloques");
-    } else {
+    const CraneKey *crane = findCraneKey(key);
+    if (crane == nullptr) {
         cameraKey(key);
+    } else if (manualMode == 1) {
+        moveJoint(*crane);
+    } else {
+        std::printf("\nTecla no definida para modo recogida de bloques");
     }
     glutPostRedisplay();
 }

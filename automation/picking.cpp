@@ -32,16 +32,7 @@ void drawPickScene() {
     applyView(camera.position, camera.back, camera.up, camera.offset);
     drawAxes(AXIS_LENGTH);
     drawQuay();
-    for (int i = 0; i < blockCount; i++) {
-        if (i == heldBlock || blockTable[i].present == 0) {
-            continue;
-        }
-        glPushMatrix();
-        glLoadName(static_cast<GLuint>(i));
-        glTranslatef(blockTable[i].x, blockTable[i].y, blockTable[i].z);
-        drawBlock(blockTable[i]);
-        glPopMatrix();
-    }
+    drawWaitingBlocks(true); // whatever the mode: blocks hidden in manual mode stay pickable
     glPopMatrix();
     glFlush();
     glutSwapBuffers();

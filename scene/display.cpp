@@ -46,6 +46,21 @@ void drawShipDeck() {
     glEnd();
 }
 
+void drawWaitingBlocks(bool named) {
+    for (int i = 0; i < blockCount; i++) {
+        if (i == heldBlock || blockTable[i].present == 0) {
+            continue;
+        }
+        glPushMatrix();
+        if (named) {
+            glLoadName(static_cast<GLuint>(i));
+        }
+        glTranslatef(blockTable[i].x, blockTable[i].y, blockTable[i].z);
+        drawBlock(blockTable[i]);
+        glPopMatrix();
+    }
+}
+
 void display() {
     glMatrixMode(GL_MODELVIEW);
     glPushMatrix();
@@ -71,15 +86,7 @@ void display() {
     glPopMatrix();
 
     if (manualMode == 0) {
-        for (int i = 0; i < blockCount; i++) {
-            if (i == heldBlock || blockTable[i].present == 0) {
-                continue;
-            }
-            glPushMatrix();
-            glTranslatef(blockTable[i].x, blockTable[i].y, blockTable[i].z);
-            drawBlock(blockTable[i]);
-            glPopMatrix();
-        }
+        drawWaitingBlocks(false);
     }
 
     glPopMatrix();

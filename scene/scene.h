@@ -26,6 +26,10 @@ void drawBox(float a, float b, float c);
 // A block's cylinder (radius 0.75, height 1.5) in its colour, bottom centre at the origin.
 void drawBlock(Block block);
 
+// Every block still on the quay and not in the claw, in index order; under its index as
+// selection name when named. Shared by the display and pick passes.
+void drawWaitingBlocks(bool named);
+
 // GLUT display callback: one whole frame.
 void display();
 
