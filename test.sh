@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Installs what the tests need, builds, and runs the whole suite on a private Xvfb display.
+# Installs what the tests need, builds, and runs on a private Xvfb display: the sanitizer
+# build of the whole suite, the block-file fuzzer for a minute, and last the whole suite.
 set -euo pipefail
 cd "$(dirname "$0")"
 
@@ -9,6 +10,10 @@ command -v xauth >/dev/null || need+=(xauth)
 command -v xdotool >/dev/null || need+=(xdotool)
 command -v cmake >/dev/null || need+=(cmake)
 command -v ninja >/dev/null || need+=(ninja-build)
+command -v valgrind >/dev/null || need+=(valgrind)
+command -v clang++ >/dev/null || need+=(clang)
+compgen -G "/usr/lib/llvm-*/lib/clang/*/lib/linux/libclang_rt.fuzzer-x86_64.a" >/dev/null ||
+    need+=(libclang-rt-dev)
 [ -f /usr/include/GL/glut.h ] || need+=(freeglut3-dev)
 [ -f /usr/include/GL/glu.h ] || need+=(libglu1-mesa-dev)
 [ -f /usr/include/gtest/gtest.h ] || need+=(libgtest-dev)
@@ -24,20 +29,66 @@ if [ ${#need[@]} -gt 0 ]; then
 fi
 
 jobs=$(nproc)
+failed=()
 
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build build -j "$jobs"
+cmake -S . -B build-asan -G Ninja -DVINCA_SANITIZE=ON -DVINCA_BENCHMARKS=OFF >/dev/null
+cmake --build build-asan -j "$jobs"
+CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DVINCA_FUZZ=ON -DVINCA_TESTS=OFF \
+    -DVINCA_BENCHMARKS=OFF >/dev/null
+cmake --build build-fuzz --target block_file_fuzz
 
 # A display of our own; -displayfd picks a free number.
-displayFile=$(mktemp)
-Xvfb -displayfd 3 -noreset -screen 0 1280x1024x24 -nolisten tcp 3>"$displayFile" 2>/dev/null &
+work=$(mktemp -d)
+Xvfb -displayfd 3 -noreset -screen 0 1280x1024x24 -nolisten tcp 3>"$work/display" 2>/dev/null &
 xvfbPid=$!
-trap 'kill $xvfbPid 2>/dev/null || true; rm -f "$displayFile"' EXIT
+trap 'kill $xvfbPid 2>/dev/null || true; rm -rf "$work"' EXIT
 for _ in $(seq 1 100); do
-    [ -s "$displayFile" ] && break
+    [ -s "$work/display" ] && break
     sleep 0.1
 done
-export DISPLAY=":$(head -n 1 "$displayFile")"
+export DISPLAY=":$(head -n 1 "$work/display")"
 echo "Tests run on Xvfb display $DISPLAY"
 
-ctest --test-dir build --output-on-failure -j "$jobs"
+# Sanitizers: every report goes to a file, and any file fails the stage. The GL driver is
+# preloaded so that it is still mapped when the leak check runs at exit and its frames can
+# be named by the suppressions; huge allocations return null as malloc does. Tests that run
+# valgrind (memcheck, the mesh release at exit) cannot run sanitized binaries: they run in
+# the main suite.
+echo "== Sanitizer build (AddressSanitizer, UndefinedBehaviorSanitizer)"
+mkdir "$work/san"
+driver=$(compgen -G "/usr/lib/*/dri/swrast_dri.so" | head -n 1 || true)
+if ! env LD_PRELOAD="$driver" \
+    ASAN_OPTIONS="log_path=$work/san/asan:verify_asan_link_order=0:allocator_may_return_null=1" \
+    LSAN_OPTIONS="suppressions=$PWD/tests/lsan.supp:print_suppressions=0" \
+    UBSAN_OPTIONS="log_path=$work/san/ubsan:print_stacktrace=1:halt_on_error=1" \
+    ctest --test-dir build-asan --output-on-failure -j "$jobs" -LE memcheck \
+    -E '^OrdinaryExit\.' >"$work/asan.log" 2>&1; then
+    cat "$work/asan.log"
+    failed+=("sanitizer suite")
+fi
+if compgen -G "$work/san/*" >/dev/null; then
+    cat "$work"/san/*
+    failed+=("sanitizer reports")
+fi
+tail -n 3 "$work/asan.log"
+
+# The fuzzer from a copy of the seed corpus; a crash, a leak or a hang ends it non-zero and
+# leaves the input in build-fuzz/.
+echo "== Fuzzing the block-file reader for 60 s"
+cp -r fuzz/corpus "$work/corpus"
+if ! build-fuzz/fuzz/block_file_fuzz "$work/corpus" -max_total_time=60 -timeout=5 \
+    -rss_limit_mb=2048 -print_final_stats=1 -artifact_prefix=build-fuzz/ \
+    >"$work/fuzz.log" 2>&1; then
+    cat "$work/fuzz.log"
+    failed+=(fuzzer)
+fi
+grep -E "^Done|number_of_executed_units" "$work/fuzz.log" || true
+
+if [ ${#failed[@]} -gt 0 ]; then
+    echo "FAILED before the main suite: ${failed[*]}"
+fi
+echo "== Whole suite"
+ctest --test-dir build --output-on-failure -j "$jobs" || failed+=(suite)
+[ ${#failed[@]} -eq 0 ]

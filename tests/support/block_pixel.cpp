@@ -1,0 +1,40 @@
+#include "support/block_pixel.h"
+
+#include "camera/camera.h"
+
+#include <GL/glu.h>
+#include <cmath>
+
+void blockPixel(Point3 base, int width, int height, int *px, int *py) {
+    int savedWidth = windowWidth, savedHeight = windowHeight;
+    windowWidth = width;
+    windowHeight = height;
+    glMatrixMode(GL_PROJECTION);
+    glPushMatrix();
+    glLoadIdentity();
+    multiplyFrustum();
+    GLdouble projection[16], modelview[16];
+    glGetDoublev(GL_PROJECTION_MATRIX, projection);
+    glPopMatrix();
+    glMatrixMode(GL_MODELVIEW);
+    glPushMatrix();
+    applyView(camera.position, camera.back, camera.up, camera.offset);
+    glGetDoublev(GL_MODELVIEW_MATRIX, modelview);
+    glPopMatrix();
+    windowWidth = savedWidth;
+    windowHeight = savedHeight;
+
+    const GLint viewport[4] = {0, 0, width, height};
+    GLdouble wx, wy, wz;
+    // The block is 1.5 high; aim at its middle.
+    gluProject(base.x, base.y + 0.75, base.z, modelview, projection, viewport, &wx, &wy, &wz);
+    *px = static_cast<int>(std::lround(wx));
+    *py = height - static_cast<int>(std::lround(wy));
+}
+
+void overviewCamera() {
+    setCameraDefaults();
+    for (const char *key = OVERVIEW_KEYS; *key != '\0'; key++) {
+        moveCamera(static_cast<unsigned char>(*key));
+    }
+}
