@@ -2,9 +2,8 @@
 // the boom can never reach. The idle step is run as GLUT would run it.
 #include "app/app.h"
 #include "automation/automation.h"
-#include "camera/camera.h"
-#include "geometry/mesh.h"
 #include "scene/scene.h"
+#include "support/operation.h"
 
 #include <GL/glut.h>
 #include <algorithm>
@@ -17,24 +16,6 @@
 extern "C" size_t __sanitizer_get_current_allocated_bytes(); // the sanitizer's own heap
 #endif
 
-// The binary is linked with --wrap=glutIdleFunc, so the step the program installs is seen here.
-static void (*installedStep)() = nullptr;
-extern "C" void __real_glutIdleFunc(void (*step)());
-extern "C" void __wrap_glutIdleFunc(void (*step)()) {
-    installedStep = step;
-    __real_glutIdleFunc(step);
-}
-
-// Runs the installed step until it removes itself or limit calls; returns the calls made.
-static int runSteps(int limit) {
-    int calls = 0;
-    while (installedStep != nullptr && calls < limit) {
-        installedStep();
-        calls++;
-    }
-    return calls;
-}
-
 static size_t heapInUse() {
 #if defined(__SANITIZE_ADDRESS__)
     return __sanitizer_get_current_allocated_bytes();
@@ -45,42 +26,23 @@ static size_t heapInUse() {
 }
 
 static void load(const std::string &text) {
-    if (unitCylinder.rows == nullptr) {
-        buildUnitCylinder();
-    }
-    blockCount = 0;
+    resetScene({});
     std::FILE *file = fmemopen(const_cast<char *>(text.data()), text.size(), "r");
     readBlockFile(file);
     std::fclose(file);
     menuSelect(MENU_COLLECTION_MODE);
-    installedStep = nullptr;
 }
 
-// Starts an order for block i as an accepted click does. Clicks themselves are left out:
-// the GL driver's selection mode leaks on its own, which would hide the program's heap.
-static void orderBlock(int i) {
-    readyForOrder = 0;
-    targetBlock = i;
-    computeApproachLines(blockTable[i]);
-    slewAligned = reachAligned = heightReached = gripClosed = 0;
-    glutIdleFunc(pickUpStep);
-}
-
+// The crane at rest and free; the narration of cycles run with runIdle is not printed.
 static void expectAtRest(const std::string &where) {
-    EXPECT_TRUE(cranePose.slewAngle == 0 && cranePose.luffAngle == 0 &&
-                cranePose.cableLength == 3 && cranePose.clawAngle == 0 && boomTip.x == -9.5f &&
-                boomTip.y == 7.75f && boomTip.z == 0)
-        << where << ": pose " << cranePose.slewAngle << " " << cranePose.luffAngle << " "
-        << cranePose.cableLength << " " << cranePose.clawAngle << ", tip " << boomTip.x << " "
-        << boomTip.y << " " << boomTip.z;
-    EXPECT_TRUE(installedStep == nullptr && readyForOrder == 1 && heldBlock == -1 &&
+    EXPECT_TRUE(atRest() && installedIdle == nullptr && readyForOrder == 1 && heldBlock == -1 &&
                 targetBlock == -1 && manualMode == 0)
-        << where << ": ready " << readyForOrder << " held " << heldBlock << " target "
-        << targetBlock << " manual " << manualMode;
+        << where << ": " << stateText();
 }
 
 TEST(LongRun, TwoHundredCyclesWithMenuResets) {
-    // The sample quay plus the two blocks on the Z axis.
+    // The sample quay plus the two blocks on the Z axis. Clicks are left out: the GL
+    // driver's selection mode leaks on its own, which would hide the program's heap.
     load("c -5 0 3 1 3\nc -7 0 -3 2 4\nc -4 0 -6 3 6\nc -8 0 4 4 5\nc -3 0 7 5 1\n"
          "c -6 0 -1.5 6 2\nc -2.5 0 -4 7 9\nc -6.5 0 6.5 8 10\nc -3.5 0 4.5 9 7\n"
          "c -8.5 0 -1.5 10 11\nc 0 0 6 11 0\nc 0 0 -6 12 8\n");
@@ -98,21 +60,21 @@ TEST(LongRun, TwoHundredCyclesWithMenuResets) {
         while (unloaded[block]) {
             block = (block + 1) % blockCount;
         }
-        orderBlock(block);
+        startOrder(block);
         int interruptAt = (cycle * 37) % 540 + 1;
         int calls = 0;
         if (cycle % 10 == 3 || cycle % 10 == 7) {
-            calls = runSteps(interruptAt);
+            calls = runIdle(interruptAt);
             if (cycle % 10 == 7) {
-                bool running = installedStep != nullptr;
+                bool running = installedIdle != nullptr;
                 menuSelect(MENU_MANUAL_MODE);
-                EXPECT_TRUE(installedStep == nullptr && readyForOrder == (running ? 0 : 1))
+                EXPECT_TRUE(installedIdle == nullptr && readyForOrder == (running ? 0 : 1))
                     << where;
             }
             menuSelect(MENU_COLLECTION_MODE); // a running step goes on, touching no block
             unloaded.reset();
-            calls += runSteps(2000);
-            if (installedStep != nullptr && blockTable[block].x == 0 && slewAligned == 1 &&
+            calls += runIdle(2000);
+            if (installedIdle != nullptr && blockTable[block].x == 0 && slewAligned == 1 &&
                 reachAligned == 0) {
                 // From the rest pose the tip cannot meet a Z-axis block's line by luffing
                 // alone: the endless luff, ended as a user would.
@@ -121,12 +83,12 @@ TEST(LongRun, TwoHundredCyclesWithMenuResets) {
                 endlessLuffs++;
             }
         } else {
-            calls = runSteps(150);
+            calls = runIdle(150);
             display(); // drawn once per cycle with the block in the claw
             unloaded.set(block);
-            calls += runSteps(2000);
+            calls += runIdle(2000);
         }
-        ASSERT_EQ(installedStep, nullptr) << where << ": still running after " << calls;
+        ASSERT_EQ(installedIdle, nullptr) << where << ": still running after " << calls;
         longest = std::max(longest, calls);
         expectAtRest(where);
         for (int i = 0; i < blockCount; i++) {
@@ -159,14 +121,14 @@ TEST(BadInput, UnreachableBlocksAreRecoveredWithTheMenu) {
         SCOPED_TRACE(c.record);
         load(std::string("c -5 0 3 0 1\nc ") + c.record + " 0 2\n");
         display();
-        orderBlock(1);
-        int calls = runSteps(5000);
-        EXPECT_EQ(installedStep == nullptr, c.ends) << "after " << calls << " calls";
+        startOrder(1);
+        int calls = runIdle(5000);
+        EXPECT_EQ(installedIdle == nullptr, c.ends) << "after " << calls << " calls";
         menuSelect(MENU_MANUAL_MODE);
         menuSelect(MENU_COLLECTION_MODE);
         expectAtRest("after the menu");
-        orderBlock(0);
-        calls = runSteps(2000);
+        startOrder(0);
+        calls = runIdle(2000);
         EXPECT_EQ(calls, 119 + 425) << "the (-5, 0, 3) cycle after recovery";
         EXPECT_EQ(blockTable[0].present, 0);
         expectAtRest("after the next cycle");
