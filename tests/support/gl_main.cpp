@@ -1,4 +1,5 @@
-// Test main for suites that need GL: one hidden GLUT window, made current before any test.
+// Test main for suites that need GL: one GLUT window, made current before any test. It is
+// asked to hide, which GLUT does only inside a loop the tests never run.
 #include "support/gl_window.h"
 
 #include <GL/glut.h>
