@@ -3,6 +3,7 @@
 # build of the whole suite, the block-file fuzzer for a minute, and last the whole suite.
 set -euo pipefail
 cd "$(dirname "$0")"
+source tools/lib.sh
 
 need=()
 command -v Xvfb >/dev/null || need+=(xvfb)
@@ -17,16 +18,7 @@ compgen -G "/usr/lib/llvm-*/lib/clang/*/lib/linux/libclang_rt.fuzzer-x86_64.a" >
 [ -f /usr/include/GL/glut.h ] || need+=(freeglut3-dev)
 [ -f /usr/include/GL/glu.h ] || need+=(libglu1-mesa-dev)
 [ -f /usr/include/gtest/gtest.h ] || need+=(libgtest-dev)
-if [ ${#need[@]} -gt 0 ]; then
-    if [ "$(id -u)" = 0 ]; then
-        echo "Installing: ${need[*]}"
-        apt-get update -qq
-        DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "${need[@]}" >/dev/null
-    else
-        echo "The tests need these packages; install them as root (apt-get install ${need[*]})" >&2
-        exit 1
-    fi
-fi
+installPackages "${need[@]}"
 
 jobs=$(nproc)
 failed=()
@@ -39,16 +31,9 @@ CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DVINCA_FUZZ=ON -DVINCA_T
     -DVINCA_BENCHMARKS=OFF >/dev/null
 cmake --build build-fuzz --target block_file_fuzz
 
-# A display of our own; -displayfd picks a free number.
 work=$(mktemp -d)
-Xvfb -displayfd 3 -noreset -screen 0 1280x1024x24 -nolisten tcp 3>"$work/display" 2>/dev/null &
-xvfbPid=$!
-trap 'kill $xvfbPid 2>/dev/null || true; rm -rf "$work"' EXIT
-for _ in $(seq 1 100); do
-    [ -s "$work/display" ] && break
-    sleep 0.1
-done
-export DISPLAY=":$(head -n 1 "$work/display")"
+startXvfb
+trap 'kill $XVFB_PID 2>/dev/null || true; rm -rf "$work"' EXIT
 echo "Tests run on Xvfb display $DISPLAY"
 
 # Sanitizers: every report goes to a file, and any file fails the stage. The GL driver is

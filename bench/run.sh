@@ -6,6 +6,7 @@
 # BUILD_DIR picks the build directory (default build/).
 set -euo pipefail
 cd "$(dirname "$0")/.."
+source tools/lib.sh
 
 callgrind=0
 if [ "${1:-}" = "--callgrind" ]; then
@@ -25,33 +26,16 @@ command -v ninja >/dev/null || need+=(ninja-build)
 if [ "$callgrind" = 1 ]; then
     command -v valgrind >/dev/null || need+=(valgrind)
 fi
-if [ ${#need[@]} -gt 0 ]; then
-    if [ "$(id -u)" = 0 ]; then
-        echo "Installing: ${need[*]}"
-        apt-get update -qq
-        DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "${need[@]}" >/dev/null
-    else
-        echo "The benchmarks need these packages; install them as root (apt-get install ${need[*]})" >&2
-        exit 1
-    fi
-fi
+installPackages "${need[@]}"
 
 build=${BUILD_DIR:-build}
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVINCA_BENCHMARKS=ON >/dev/null
 cmake --build "$build" --target vinca_bench vinca_mesh_cost
 
-# A display of our own with a black root (-br), so an undrawn window never looks drawn;
-# -noreset keeps it from dropping a client that connects while the last one closes.
-displayFile=$(mktemp)
-Xvfb -displayfd 3 -noreset -screen 0 1280x1024x24 -nolisten tcp -br 3>"$displayFile" 2>/dev/null &
-xvfbPid=$!
+# A display of our own with a black root (-br), so an undrawn window never looks drawn.
+startXvfb -br
 outDir=$(mktemp -d)
-trap 'kill $xvfbPid 2>/dev/null || true; rm -rf "$displayFile" "$outDir"' EXIT
-for _ in $(seq 1 100); do
-    [ -s "$displayFile" ] && break
-    sleep 0.1
-done
-export DISPLAY=":$(head -n 1 "$displayFile")"
+trap 'kill $XVFB_PID 2>/dev/null || true; rm -rf "$outDir"' EXIT
 
 echo "Machine: $(nproc) cores, $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2 | sed 's/^ //')," \
     "load average $(cut -d' ' -f1-3 /proc/loadavg)"

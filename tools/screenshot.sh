@@ -3,6 +3,7 @@
 # as docs/screenshot.png. BUILD_DIR chooses the build directory (default build).
 set -euo pipefail
 cd "$(dirname "$0")/.."
+source tools/lib.sh
 buildDir=${BUILD_DIR:-build}
 output=docs/screenshot.png
 
@@ -14,36 +15,20 @@ command -v cmake >/dev/null || need+=(cmake)
 command -v ninja >/dev/null || need+=(ninja-build)
 [ -f /usr/include/GL/glut.h ] || need+=(freeglut3-dev)
 [ -f /usr/include/GL/glu.h ] || need+=(libglu1-mesa-dev)
-if [ ${#need[@]} -gt 0 ]; then
-    if [ "$(id -u)" != 0 ]; then
-        echo "Needs these packages; install them as root (apt-get install ${need[*]})" >&2
-        exit 1
-    fi
-    apt-get update -qq
-    DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "${need[@]}" >/dev/null
-fi
+installPackages "${need[@]}"
 
 if [ ! -x "$buildDir/vinca" ]; then
     cmake -S . -B "$buildDir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 fi
 cmake --build "$buildDir" --target vinca >/dev/null
 
-# A display of our own; -displayfd picks a free number.
-displayFile=$(mktemp)
-Xvfb -displayfd 3 -noreset -screen 0 1280x1024x24 -nolisten tcp 3>"$displayFile" 2>/dev/null &
-xvfbPid=$!
+startXvfb
 vincaPid=
 cleanup() {
     [ -n "$vincaPid" ] && kill "$vincaPid" 2>/dev/null
-    kill "$xvfbPid" 2>/dev/null
-    rm -f "$displayFile"
+    kill "$XVFB_PID" 2>/dev/null
 }
 trap cleanup EXIT
-for _ in $(seq 1 100); do
-    [ -s "$displayFile" ] && break
-    sleep 0.1
-done
-export DISPLAY=":$(head -n 1 "$displayFile")"
 
 "$buildDir/vinca" data/blocks.txt >/dev/null &
 vincaPid=$!
