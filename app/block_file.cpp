@@ -11,11 +11,15 @@ std::FILE *openBlockFile(const char *name) {
     if (file == nullptr) {
         return nullptr;
     }
-    // A directory opens but cannot be read; one probe read tells.
-    std::fgetc(file);
+    // A directory opens but cannot be read; one probe read tells. The byte goes back, as
+    // the reader's rewind cannot restore it on a pipe.
+    int first = std::fgetc(file);
     if (std::ferror(file)) {
         std::fclose(file);
         return nullptr;
+    }
+    if (first != EOF) {
+        std::ungetc(first, file);
     }
     return file;
 }

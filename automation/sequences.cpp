@@ -47,7 +47,7 @@ static void luffStage() {
         std::printf("\nPosicion ajustada!! el error es de %g", e);
         reachAligned = 1;
         std::printf("\nBajando la pinza...");
-        boomTip.y = boomTip.y - cranePose.cableLength + CLAW_OFFSET;
+        boomTip.y = static_cast<float>(boomTip.y - cranePose.cableLength + CLAW_OFFSET);
     }
 }
 

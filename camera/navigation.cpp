@@ -4,14 +4,15 @@
 #include <GL/glut.h>
 #include <cmath>
 
-const float TURN_STEP = 0.05f; // radians per turn or tilt key
+const double TURN_STEP = 0.05; // radians per h or k press
+const float TILT_STEP = 0.05f; // radians per j or u press, held as a float
 
 void tiltCamera(unsigned char direction) {
     float delta = 0.0f;
     if (direction == 'd') {
-        delta = TURN_STEP;
+        delta = TILT_STEP;
     } else if (direction == 'u') {
-        delta = -TURN_STEP;
+        delta = -TILT_STEP;
     }
     Point3 &back = camera.back;
     float theta = static_cast<float>(std::atan2(double(back.z), double(back.x)));

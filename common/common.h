@@ -49,11 +49,12 @@ void setRestPose();
 // True when index names a loaded block; guards every blockTable access by index.
 bool isBlockIndex(int index);
 
-// Turns used by the camera and the automatic sequences. sin and cos of the 32-bit angle
-// (radians) in double, the new coordinates from the old ones in double, stored as float.
+// Turns used by the camera and the automatic sequences: sin and cos of the angle (radians;
+// callers' 32-bit angles widen exactly) and the new coordinates from the old ones in
+// double, stored as float.
 // About the vertical: x' = x cos w + z sin w, z' = -x sin w + z cos w.
-void turnAboutVertical(Point3 *p, float w);
+void turnAboutVertical(Point3 *p, double w);
 // About the Z direction: x' = x cos w - y sin w, y' = x sin w + y cos w.
-void turnAboutZ(Point3 *p, float w);
+void turnAboutZ(Point3 *p, double w);
 
 #endif

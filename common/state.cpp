@@ -26,17 +26,16 @@ bool isBlockIndex(int index) {
     return index >= 0 && index < blockCount;
 }
 
-// Sine and cosine in double precision: with a float argument std::cos would round them
-// to 32 bits and shift every turned coordinate.
-void turnAboutVertical(Point3 *p, float w) {
-    double c = std::cos(static_cast<double>(w)), s = std::sin(static_cast<double>(w));
+// A double parameter keeps std::sin and std::cos off their float overloads.
+void turnAboutVertical(Point3 *p, double w) {
+    double c = std::cos(w), s = std::sin(w);
     double x = p->x, z = p->z;
     p->x = static_cast<float>(x * c + z * s);
     p->z = static_cast<float>(-x * s + z * c);
 }
 
-void turnAboutZ(Point3 *p, float w) {
-    double c = std::cos(static_cast<double>(w)), s = std::sin(static_cast<double>(w));
+void turnAboutZ(Point3 *p, double w) {
+    double c = std::cos(w), s = std::sin(w);
     double x = p->x, y = p->y;
     p->x = static_cast<float>(x * c - y * s);
     p->y = static_cast<float>(x * s + y * c);

@@ -142,3 +142,20 @@ TEST(BlockReaderDeathTest, ReadErrorDoesNotHang) {
             testing::ExitedWithCode(0), "");
     }
 }
+
+// openBlockFile's probe read must not cost the first record where rewind cannot seek back.
+TEST(BlockReader, OpensAPipeWithoutLosingItsFirstByte) {
+    int fds[2];
+    ASSERT_EQ(pipe(fds), 0);
+    const std::string text = "c\t-9\t0\t2.5\t0\t3\n";
+    ASSERT_EQ(write(fds[1], text.data(), text.size()), static_cast<ssize_t>(text.size()));
+    close(fds[1]);
+    std::FILE *file = openBlockFile(("/proc/self/fd/" + std::to_string(fds[0])).c_str());
+    ASSERT_NE(file, nullptr);
+    blockCount = 0;
+    readBlockFile(file);
+    std::fclose(file);
+    close(fds[0]);
+    ASSERT_EQ(blockCount, 1) << "the record starting at the probed byte was lost";
+    EXPECT_TRUE(blockTable[0].x == -9 && blockTable[0].z == 2.5f && blockTable[0].color == 3);
+}
