@@ -1,7 +1,6 @@
 // The real vinca under X, driven with xdotool: a whole loading cycle with a click while busy,
 // the menu, and the ways out mid-operation.
-#include "app/app.h"
-#include "camera/camera.h"
+#include "support/block_pixel.h"
 #include "support/operation.h"
 #include "support/process.h"
 
@@ -25,20 +24,17 @@ static bool waitUntil(const std::function<bool()> &done) {
     return done();
 }
 
-static bool menuShown() {
-    return !xdotool("search --onlyvisible --name '^freeglut menu$'").empty();
-}
-
 class OperationEndToEnd : public OperationTest {
   protected:
     VincaProcess vinca;
-    std::string banner = captured(printBanner), window, blockAt;
+    std::string window, blockAt;
 
     void SetUp() override {
-        std::string windows = "search --name '^Tavrel. CAD. Vinca de puerto.$'";
+        // Only mapped windows: keys typed before ours is mapped would be lost.
+        std::string windows = "search --onlyvisible --name '^Tavrel. CAD. Vinca de puerto.$'";
         std::string before = "\n" + xdotool(windows);
         ASSERT_TRUE(startProcess(&vinca, {VINCA_SOURCE_DIR "/tests/data/c_blocks.txt"}));
-        ASSERT_TRUE(waitForOutput(&vinca, banner, WAIT_MS)) << vinca.out;
+        ASSERT_TRUE(waitForOutput(&vinca, BANNER, WAIT_MS)) << vinca.out;
         // Ours is the window that was not there before; other tests may show theirs.
         ASSERT_TRUE(waitUntil([&] {
             std::istringstream now(xdotool(windows));
@@ -51,10 +47,7 @@ class OperationEndToEnd : public OperationTest {
         }));
         // Away from 0,0, where the windows of tests running alongside open.
         xdotool("windowmove --sync " + window + " 700 400");
-        setCameraDefaults();
-        for (const char *k = VIEW_KEYS; *k != '\0'; k++) {
-            moveCamera(static_cast<unsigned char>(*k));
-        }
+        cameraAfterKeys(VIEW_KEYS);
         int x, y;
         projectedPixel({-5, 0.75f, 3}, &x, &y);
         blockAt = std::to_string(x) + " " + std::to_string(y);
@@ -72,9 +65,9 @@ class OperationEndToEnd : public OperationTest {
     // picks entry 0 "Exit", 1 block collection or 2 manual mode.
     void menu(int entry) {
         input("100 100 click 3");
-        ASSERT_TRUE(waitUntil(menuShown)) << "menu did not open";
+        ASSERT_TRUE(waitForMenu(true)) << "menu did not open";
         input("140 " + std::to_string(113 + 26 * entry) + " click 1");
-        ASSERT_TRUE(waitUntil([] { return !menuShown(); })) << "menu did not close";
+        ASSERT_TRUE(waitForMenu(false)) << "menu did not close";
     }
     void expectExit() {
         ASSERT_TRUE(waitForExit(&vinca, WAIT_MS)) << "still running";
@@ -92,7 +85,7 @@ TEST_F(OperationEndToEnd, WholeCycleByteForByteAndClickWhileBusy) {
     std::string out = vinca.out;
     size_t second = out.rfind(BUSY);
     ASSERT_NE(second, out.find(BUSY)) << "no busy lines for the second click:" << out;
-    EXPECT_EQ(out.erase(second, BUSY.size()), banner + CYCLE);
+    EXPECT_EQ(out.erase(second, BUSY.size()), BANNER + CYCLE);
 }
 
 TEST_F(OperationEndToEnd, MenuSwitchesModes) {
@@ -105,7 +98,7 @@ TEST_F(OperationEndToEnd, MenuSwitchesModes) {
     ASSERT_TRUE(waitForOutput(&vinca, REFUSAL + REFUSAL, WAIT_MS)) << vinca.out;
     menu(0);
     expectExit();
-    EXPECT_EQ(vinca.out, banner + REFUSAL + REFUSAL);
+    EXPECT_EQ(vinca.out, BANNER + REFUSAL + REFUSAL);
 }
 
 class OperationEndToEndExit : public OperationEndToEnd,
@@ -117,7 +110,7 @@ TEST_P(OperationEndToEndExit, EndsMidOperationWithStatusZero) {
     GetParam() == std::string("Exit") ? menu(0) : input("250 480 key " + std::string(GetParam()));
     expectExit();
     EXPECT_EQ(vinca.out.find("Esperando"), std::string::npos) << "not mid-operation";
-    EXPECT_EQ((banner + CYCLE).compare(0, vinca.out.size(), vinca.out), 0) << vinca.out;
+    EXPECT_EQ((BANNER + CYCLE).compare(0, vinca.out.size(), vinca.out), 0) << vinca.out;
 }
 
 INSTANTIATE_TEST_SUITE_P(Ways, OperationEndToEndExit, testing::Values("q", "Q", "Escape", "Exit"));

@@ -125,10 +125,12 @@ TEST_F(MeshDrawing, SolidFacetsCarryOutwardUnitNormals) {
         if ((segment == 0 && t % 2 == 0) || (segment == 2 && t % 2 == 1)) {
             continue; // flat on the axis: no normal to read
         }
-        Point3 p = unitCylinder.rows[1][column], q = unitCylinder.rows[1][(column + 1) % 200];
-        double rx = p.x + q.x, rz = p.z + q.z, r = std::hypot(rx, rz);
-        double expected[3] = {segment == 1 ? rx / r : 0, segment == 1 ? 0.0 : segment - 1.0,
-                              segment == 1 ? rz / r : 0};
+        // Column j stands at angle j * 6.28318 / 200 about +y, turning from +x toward -z;
+        // a side facet faces halfway between its two columns.
+        double middle = (column + 0.5) * 6.28318 / 200;
+        double expected[3] = {segment == 1 ? std::cos(middle) : 0,
+                              segment == 1 ? 0.0 : segment - 1.0,
+                              segment == 1 ? -std::sin(middle) : 0};
         for (int axis = 0; axis < 3; axis++) {
             double observed = pass[0][t].data[3 + axis] - pass[1][t].data[3 + axis];
             ASSERT_NEAR(observed, expected[axis], 1e-3)

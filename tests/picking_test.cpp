@@ -1,6 +1,6 @@
 // Picking through real GL_SELECT in the hidden test window.
 #include "automation/automation.h"
-#include "camera/camera.h"
+#include "support/block_pixel.h"
 #include "support/operation.h"
 
 #include <GL/glut.h>
@@ -12,9 +12,7 @@ const int SKY_X = 20, SKY_Y = 10; // white: nothing drawn near it
 
 static void scene(const std::vector<Point3> &blocks) {
     resetScene(blocks);
-    for (const char *k = VIEW_KEYS; *k != '\0'; k++) {
-        moveCamera(static_cast<unsigned char>(*k));
-    }
+    cameraAfterKeys(VIEW_KEYS);
 }
 
 // Releases the left button over pixel (x, y), or over the middle of a block standing at b.

@@ -6,9 +6,6 @@
 
 const std::string USAGE = "\nFormato de llamada incorrecto..."
                           "\nForamto correcto: vinca <nombre_fichero_entrada> \n";
-const std::string BANNER = "\n\n Proyecto Dise\xf1o y constucci\xf3n de una vinca de puerto\n"
-                           "\n Teclas de cursor, 8,2,4,6,o,l,u,j,h,k mueven la camara"
-                           "\n Boton derecho del raton activa el menu\n Escape o q : Salir\n\n\n";
 const std::string VALID = "c\t-9\t0\t2.5\t0\t3\nc\t-11.5\t0\t-3\t0\t7\n";
 
 static std::string fileWithMode(const std::string &text, mode_t mode) {

@@ -46,20 +46,13 @@ static void xdo(const std::string &window, const std::string &args) {
     shell(command + " 2>/dev/null");
 }
 
-static bool menuShown() {
-    return !shell("xdotool search --onlyvisible --name '^freeglut menu$' 2>/dev/null").empty();
-}
-
 // Entry 0 Exit, 1 block collection, 2 manual: pressed at (20, 20), released on the entry.
-static void chooseMenu(const std::string &w, int entry) {
+// False when the menu did not open or did not close.
+static bool chooseMenu(const std::string &w, int entry) {
     xdo(w, "mousemove --window $W 20 20 mousedown 3");
-    for (int i = 0; i < 200 && !menuShown(); i++) {
-        shell("sleep 0.02");
-    }
+    bool opened = waitForMenu(true);
     xdo(w, "mousemove --window $W 70 " + std::to_string(34 + 26 * entry) + " mouseup 3");
-    for (int i = 0; i < 200 && menuShown(); i++) {
-        shell("sleep 0.02");
-    }
+    return opened && waitForMenu(false);
 }
 
 // xdotool words that put the pointer on a block's centre in a width x height window.
@@ -72,6 +65,7 @@ static std::string pointAt(const Point3 &block, int width, int height) {
 TEST(Storm, KeysClicksAndResizesLeaveExactCycles) {
     const int ROUNDS = 12; // 93 characters and 25 special keys a round, in each mode
     VincaProcess p;
+    StopAtScopeEnd stop = {&p};
     ASSERT_TRUE(startProcess(&p, {BLOCKS}));
     std::string w = findVincaWindow();
     ASSERT_FALSE(w.empty()) << "no window";
@@ -87,7 +81,7 @@ TEST(Storm, KeysClicksAndResizesLeaveExactCycles) {
     std::string typedFile = writeTempFile(typed);
     for (int mode : {MENU_COLLECTION_MODE, MENU_MANUAL_MODE}) {
         if (mode == MENU_MANUAL_MODE) {
-            chooseMenu(w, 2);
+            ASSERT_TRUE(chooseMenu(w, 2)) << "to manual mode";
         }
         xdo(w, "mousemove --window $W 250 250 type --delay 1 --file " + typedFile);
         xdo(w, "key --delay 1 " + specials);
@@ -103,7 +97,7 @@ TEST(Storm, KeysClicksAndResizesLeaveExactCycles) {
             }
         }
         if (mode == MENU_MANUAL_MODE) {
-            chooseMenu(w, 1);
+            ASSERT_TRUE(chooseMenu(w, 1)) << "back to block collection";
             xdo(w, "key --window $W c");
         }
         ASSERT_TRUE(waitForCount(&p, REFUSED, 8 * ROUNDS + (mode == MENU_MANUAL_MODE), 60000))
@@ -115,14 +109,17 @@ TEST(Storm, KeysClicksAndResizesLeaveExactCycles) {
     // mode, and on nothing while an order runs.
     xdo(w, "mousemove --window $W 3 3 click --repeat 100 --delay 2 1");
     ASSERT_TRUE(waitForCount(&p, NOTHING, 100, 30000)) << count(p.out, NOTHING);
+    // Every key has been answered before these clicks: the crane keys were refused in block
+    // collection mode only, and once more after the return to it.
+    EXPECT_EQ(count(p.out, REFUSED), 8u * ROUNDS + 1) << "refusals";
     xdo(w, pointAt(BLOCK[1], 500, 500) + " click 1");
-    chooseMenu(w, 2);
+    ASSERT_TRUE(chooseMenu(w, 2)) << "to manual mode with an order running";
     xdo(w, pointAt(BLOCK[2], 500, 500) + " click --repeat 100 --delay 2 1");
     xdo(w, "mousemove --window $W 480 400 click --repeat 50 --delay 2 1");
     xdo(w, "mousemove --window $W 3 3 click --repeat 50 --delay 2 1");
     ASSERT_TRUE(waitForCount(&p, NOTHING, 150, 30000)) << count(p.out, NOTHING);
     EXPECT_EQ(count(p.out, BUSY), 1u + 100 + 50) << "busy answers";
-    chooseMenu(w, 1);
+    ASSERT_TRUE(chooseMenu(w, 1)) << "back to block collection";
     xdo(w, pointAt(BLOCK[2], 500, 500) + " click 1 mousemove --window $W 3 3 click --repeat "
                                          "30 --delay 2 1");
     ASSERT_TRUE(waitForCount(&p, DONE, 1, 60000));
@@ -173,6 +170,7 @@ TEST(Memcheck, FullCycleUnderValgrind) {
     std::string log = writeTempFile("");
     setenv("LP_NUM_THREADS", "0", 1); // llvmpipe's threads only slow valgrind down
     VincaProcess p;
+    StopAtScopeEnd stop = {&p};
     ASSERT_TRUE(
         startProcess(&p,
                      {"--error-exitcode=99", "--leak-check=full", "--show-leak-kinds=definite",

@@ -32,9 +32,13 @@ void blockPixel(Point3 base, int width, int height, int *px, int *py) {
     *py = height - static_cast<int>(std::lround(wy));
 }
 
-void overviewCamera() {
+void cameraAfterKeys(const char *keys) {
     setCameraDefaults();
-    for (const char *key = OVERVIEW_KEYS; *key != '\0'; key++) {
+    for (const char *key = keys; *key != '\0'; key++) {
         moveCamera(static_cast<unsigned char>(*key));
     }
+}
+
+void overviewCamera() {
+    cameraAfterKeys(OVERVIEW_KEYS);
 }

@@ -13,6 +13,9 @@ void blockPixel(Point3 base, int width, int height, int *px, int *py);
 // sample quay and the two on the Z axis can be clicked: none hides another.
 const char *const OVERVIEW_KEYS = "jjjjjjjjjjoooooooooooooo4444";
 
+// The start-up camera moved by the camera keys given, in the test process.
+void cameraAfterKeys(const char *keys);
+
 // The start-up camera moved by OVERVIEW_KEYS, in the test process.
 void overviewCamera();
 

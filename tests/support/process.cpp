@@ -216,6 +216,21 @@ std::string findVincaWindow(int timeoutMs) {
     return "";
 }
 
+bool menuShown() {
+    return !shell("xdotool search --onlyvisible --name '^freeglut menu$' 2>/dev/null").empty();
+}
+
+bool waitForMenu(bool shown, int timeoutMs) {
+    long long end = nowMs() + timeoutMs;
+    while (menuShown() != shown) {
+        if (nowMs() > end) {
+            return false;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    return true;
+}
+
 std::string writeTempFile(const std::string &text) {
     char path[] = "/tmp/vinca-test-XXXXXX";
     int fd = mkstemp(path);

@@ -8,11 +8,16 @@
 
 struct VincaProcess {
     pid_t pid = -1;
-    int outFd = -1;   // read end of the child's stdout
-    std::string out;  // every byte read so far
-    int status = -1;  // exit status once reaped, -1 before (or if killed by a signal)
+    int outFd = -1;  // read end of the child's stdout
+    std::string out; // every byte read so far
+    int status = -1; // exit status once reaped, -1 before (or if killed by a signal)
     bool exited = false;
 };
+
+// What the program prints first once its block file is open.
+const std::string BANNER = "\n\n Proyecto Dise\xf1o y constucci\xf3n de una vinca de puerto\n"
+                           "\n Teclas de cursor, 8,2,4,6,o,l,u,j,h,k mueven la camara"
+                           "\n Boton derecho del raton activa el menu\n Escape o q : Salir\n\n\n";
 
 // Starts the binary (VINCA_BINARY unless given) with args; stderr is discarded.
 bool startProcess(VincaProcess *p, const std::vector<std::string> &args,
@@ -31,6 +36,15 @@ bool waitForExit(VincaProcess *p, int timeoutMs);
 // Kills and reaps a process still running.
 void stopProcess(VincaProcess *p);
 
+// Kills the process (if still running) when the scope ends, so that a failed assertion
+// leaves nothing behind.
+struct StopAtScopeEnd {
+    VincaProcess *process;
+    ~StopAtScopeEnd() {
+        stopProcess(process);
+    }
+};
+
 // Runs the binary to its end; out and status of the result are filled in.
 VincaProcess runToEnd(const std::vector<std::string> &args, int timeoutMs = 20000);
 
@@ -39,6 +53,12 @@ std::string shell(const std::string &command);
 
 // X window id of the program's window (waits for it), or "" if none shows up.
 std::string findVincaWindow(int timeoutMs = 10000);
+
+// True while a GLUT pop-up menu is on screen.
+bool menuShown();
+
+// Polls the X server until a menu is shown (shown true) or gone (false); false on time-out.
+bool waitForMenu(bool shown, int timeoutMs = 10000);
 
 // Writes text to a fresh temporary file and returns its path.
 std::string writeTempFile(const std::string &text);
