@@ -2,8 +2,7 @@
 #include "app/app.h"
 
 #include "common/common.h"
-
-#include <cstdlib>
+#include "platform/platform.h"
 
 std::FILE *openBlockFile(const char *name) {
     // Read-only: the file is never written, and a write-protected file must load.
@@ -44,14 +43,14 @@ void readBlockFile(std::FILE *file) {
         std::fscanf(file, "\t%f\t%f\t%f", &x, &y, &z);
         std::fscanf(file, "\t%d\t%d\n", &tag, &color);
         if (color > 11 || color < 0) {
-            std::printf("\nError al leer fichero de datos.. ");
-            std::printf("\nEl color de la caja tiene que ser un entero perteneciente a [0,11]");
-            std::exit(1);
+            consolePrint("\nError al leer fichero de datos.. ");
+            consolePrint("\nEl color de la caja tiene que ser un entero perteneciente a [0,11]");
+            quitProgram(1);
         }
         if (z == 0.0f) {
-            std::printf("\nHab\xed"
-                        "a un bloque situado sobre el eje Z,\n que ser\xe1 recolocado con Z = "
-                        "0.5 para evitar problemas internos");
+            consolePrint("\nHab\xed"
+                         "a un bloque situado sobre el eje Z,\n que ser\xe1 recolocado con Z = "
+                         "0.5 para evitar problemas internos");
             z = 0.5f;
         }
         blockTable[blockCount] = {x, y, z, tag, color, 1};

@@ -12,31 +12,31 @@
 #include "common/common.h"
 #include "geometry/mesh.h"
 
-#include <GL/glut.h>
-#include <cstdlib>
+#include "platform/platform.h"
 
 int menuId = 0;
 
 void printBanner() {
-    std::printf("\n\n Proyecto Dise\xf1o y constucci\xf3n de una vinca de puerto");
-    std::printf("\n");
-    std::printf("\n Teclas de cursor, 8,2,4,6,o,l,u,j,h,k mueven la camara");
-    std::printf("\n Boton derecho del raton activa el menu");
-    std::printf("\n Escape o q : Salir");
-    std::printf("\n\n\n");
+    consolePrint("\n\n Proyecto Dise\xf1o y constucci\xf3n de una vinca de puerto");
+    consolePrint("\n");
+    consolePrint("\n Teclas de cursor, 8,2,4,6,o,l,u,j,h,k mueven la camara");
+    consolePrint("\n Boton derecho del raton activa el menu");
+    consolePrint("\n Escape o q : Salir");
+    consolePrint("\n\n\n");
 }
 
 void ordinaryExit() {
     freeMesh(unitCylinder, CYLINDER_PROFILE_POINTS);
-    std::exit(0);
+    quitProgram(0);
 }
 
 void createMenu() {
-    menuId = glutCreateMenu(menuSelect);
-    glutAddMenuEntry("Exit", MENU_EXIT);
-    glutAddMenuEntry("Modo recogida de bloques", MENU_COLLECTION_MODE);
-    glutAddMenuEntry("Modo movimiento manual de vinca", MENU_MANUAL_MODE);
-    glutAttachMenu(GLUT_RIGHT_BUTTON);
+    static const MenuEntry entries[] = {
+        {"Exit", MENU_EXIT},
+        {"Modo recogida de bloques", MENU_COLLECTION_MODE},
+        {"Modo movimiento manual de vinca", MENU_MANUAL_MODE},
+    };
+    menuId = createPopupMenu(menuSelect, entries, 3);
 }
 
 void menuSelect(int value) {
@@ -45,7 +45,7 @@ void menuSelect(int value) {
         ordinaryExit();
     case MENU_MANUAL_MODE:
         manualMode = 1;
-        glutIdleFunc(nullptr);
+        setIdleStep(nullptr);
         glutPostRedisplay();
         break;
     case MENU_COLLECTION_MODE:
@@ -114,7 +114,7 @@ void keyboard(unsigned char key, int, int) {
     } else if (manualMode == 1) {
         moveJoint(*crane);
     } else {
-        std::printf("\nTecla no definida para modo recogida de bloques");
+        consolePrint("\nTecla no definida para modo recogida de bloques");
     }
     glutPostRedisplay();
 }

@@ -6,21 +6,59 @@
 #include "geometry/mesh.h"
 #include "scene/scene.h"
 
-#include <GL/glut.h>
-#include <cstdlib>
+#include "platform/platform.h"
+
+#include <cstdio>
+#include <cstring>
+
+static const char USAGE[] =
+    "Usage: vinca BLOCKFILE\n"
+    "       vinca --help | -h | --version\n"
+    "\n"
+    "A port crane loads coloured blocks from a quay onto a ship; the crane's narration\n"
+    "goes to standard output.\n"
+    "\n"
+    "BLOCKFILE holds up to 30 records, each a 'c' and five numbers: x y z (reals, y up),\n"
+    "a tag and a colour 0..11. A file named like an option is reached as ./--help.\n"
+    "\n"
+    "Keys:  8 2 4 6   move the camera forward, back, left, right\n"
+    "       o l       move it up, down\n"
+    "       h k u j   turn it left, right, up, down (also the arrow keys)\n"
+    "       c C d D y Y z Z   cable, claw, slew and luff (manual mode)\n"
+    "       Escape q Q        quit\n"
+    "Mouse: left click on a block fetches it; the right button opens the menu.\n"
+    "\n"
+    "Exit status: 0 on quitting, 1 on a wrong command line or an unusable block file.\n";
+
+// --help and --version answer and return true; anything else is left to start-up.
+static bool answerOption(const char *arg) {
+    if (std::strcmp(arg, "--help") == 0 || std::strcmp(arg, "-h") == 0) {
+        std::fputs(USAGE, stdout);
+        return true;
+    }
+    if (std::strcmp(arg, "--version") == 0) {
+        std::fputs("vinca " VINCA_VERSION "\n", stdout);
+        return true;
+    }
+    return false;
+}
 
 int main(int argc, char **argv) {
     std::setbuf(stdout, nullptr);
+    initConsole();
 
+    if (argc == 2 && answerOption(argv[1])) {
+        return 0;
+    }
     if (argc != 2) {
-        std::printf("\nFormato de llamada incorrecto...");
-        std::printf("\nForamto correcto: vinca <nombre_fichero_entrada> \n");
+        consolePrint("\nFormato de llamada incorrecto...");
+        consolePrint("\nForamto correcto: vinca <nombre_fichero_entrada> \n");
         return 1;
     }
 
     std::FILE *file = openBlockFile(argv[1]);
     if (file == nullptr) {
-        std::printf("\nError al arbir fichero %s\n", argv[1]);
+        consolePrint("\nError al arbir fichero %s\n", argv[1]);
         return 1;
     }
 
@@ -53,6 +91,6 @@ int main(int argc, char **argv) {
     glEnable(GL_LIGHT0);
     glEnable(GL_LIGHT1);
     glEnable(GL_DEPTH_TEST);
-    glutMainLoop();
+    runMainLoop();
     return 0;
 }

@@ -49,6 +49,10 @@ void mouse(int button, int state, int x, int y);
 // crane is free and a block is hit, starts the operation.
 void pickBlock(int x, int y);
 
+// The desktop's picker: the pick scene in GL_SELECT mode through a 5 x 5 pixel pick
+// matrix. Returns the hit count; *block is the front-most block hit, or -1.
+int selectPick(int x, int y, int *block);
+
 // The pickable scene under names; only while the render mode is GL_SELECT.
 void drawPickScene();
 

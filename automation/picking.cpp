@@ -4,9 +4,8 @@
 #include "camera/camera.h"
 #include "scene/scene.h"
 
-#include <GL/glut.h>
+#include "platform/platform.h"
 #include <cmath>
-#include <cstdio>
 
 Line2 radialLine;
 Line2 crossLine;
@@ -58,7 +57,7 @@ int chooseHitBlock(const unsigned int *buffer, int hits) {
     return chosen;
 }
 
-void pickBlock(int x, int y) {
+int selectPick(int x, int y, int *block) {
     GLuint buffer[SELECT_BUFFER_SIZE];
     GLint viewport[4];
 
@@ -80,26 +79,30 @@ void pickBlock(int x, int y) {
 
     int hits = glRenderMode(GL_RENDER);
     // An overflowed buffer reports -1; with one name per record it cannot happen.
-    if (hits <= 0) {
-        std::printf("\nNada seleccionado");
+    *block = hits > 0 ? chooseHitBlock(buffer, hits) : -1;
+    return hits;
+}
+
+void pickBlock(int x, int y) {
+    int candidate = -1;
+    if (pickRegion(x, y, &candidate) <= 0) {
+        consolePrint("\nNada seleccionado");
         return;
     }
-
-    int candidate = chooseHitBlock(buffer, hits);
     if (candidate != -1 && readyForOrder != 0) {
         readyForOrder = 0;
-        std::printf("\nEn camino a por el bloque seleccionado...");
+        consolePrint("\nEn camino a por el bloque seleccionado...");
         targetBlock = candidate;
         computeApproachLines(blockTable[candidate]);
         gripClosed = 0;
         heightReached = 0;
         reachAligned = 0;
         slewAligned = 0;
-        glutIdleFunc(pickUpStep);
+        setIdleStep(pickUpStep);
     }
     if (readyForOrder == 0) {
-        std::printf("\nA\xfan en proceso de carga y descarga de un bloque...");
-        std::printf("\nPor favor, espere unos segundos...");
+        consolePrint("\nA\xfan en proceso de carga y descarga de un bloque...");
+        consolePrint("\nPor favor, espere unos segundos...");
     }
 }
 
@@ -121,7 +124,7 @@ void computeApproachLines(Block block) {
         crossLine.c = -bz;
     }
 
-    std::printf("\nPosicion bloque : %g, \t%g, \t%g", bx, by, bz);
-    std::printf("\nRecta1 : %g\t%g\t%g", radialLine.a, radialLine.b, radialLine.c);
-    std::printf("\nRecta2 : %g\t%g\t%g", crossLine.a, crossLine.b, crossLine.c);
+    consolePrint("\nPosicion bloque : %g, \t%g, \t%g", bx, by, bz);
+    consolePrint("\nRecta1 : %g\t%g\t%g", radialLine.a, radialLine.b, radialLine.c);
+    consolePrint("\nRecta2 : %g\t%g\t%g", crossLine.a, crossLine.b, crossLine.c);
 }

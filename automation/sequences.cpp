@@ -1,9 +1,8 @@
 // The idle-driven pick-up and transport sequences.
 #include "automation/automation.h"
 
-#include <GL/glut.h>
+#include "platform/platform.h"
 #include <cmath>
-#include <cstdio>
 
 int overShip = 0;
 int released = 0;
@@ -27,7 +26,7 @@ static void slewStage() {
         cranePose.slewAngle -= 1.0f;
         turnAboutVertical(&boomTip, -STEP_ANGLE);
     } else {
-        std::printf("\nPosicion ajustada!! el error es de %g", e);
+        consolePrint("\nPosicion ajustada!! el error es de %g", e);
         slewAligned = 1;
     }
 }
@@ -44,9 +43,9 @@ static void luffStage() {
         cranePose.luffAngle -= 1.0f;
         luffBoomTip(STEP_ANGLE);
     } else {
-        std::printf("\nPosicion ajustada!! el error es de %g", e);
+        consolePrint("\nPosicion ajustada!! el error es de %g", e);
         reachAligned = 1;
-        std::printf("\nBajando la pinza...");
+        consolePrint("\nBajando la pinza...");
         boomTip.y = static_cast<float>(boomTip.y - cranePose.cableLength + CLAW_OFFSET);
     }
 }
@@ -58,8 +57,8 @@ static void lowerStage() {
         cranePose.cableLength += 1.0f;
         return;
     }
-    std::printf("\nAjustada altura!! Listo para coger el bloque");
-    std::printf("\nCerrando pinzas...");
+    consolePrint("\nAjustada altura!! Listo para coger el bloque");
+    consolePrint("\nCerrando pinzas...");
     heightReached = 1;
     heldBlock = targetBlock;
 }
@@ -69,13 +68,13 @@ static void gripStage() {
         cranePose.clawAngle += 1.0f;
         return;
     }
-    glutIdleFunc(transportStep);
+    setIdleStep(transportStep);
     gripClosed = 1;
     released = 0;
     overShip = 0;
     targetBlock = -1;
-    std::printf("\nBloque cogido...");
-    std::printf("\nLlevando el bloque hasta el barco...");
+    consolePrint("\nBloque cogido...");
+    consolePrint("\nLlevando el bloque hasta el barco...");
 }
 
 void pickUpStep() {
@@ -109,7 +108,7 @@ static void carryPhase() {
         pose.luffAngle -= 1.0f;
     } else {
         overShip = 1;
-        std::printf("\nExtendiendo cuerda...");
+        consolePrint("\nExtendiendo cuerda...");
     }
 }
 
@@ -126,9 +125,9 @@ static void setDownPhase() {
         }
         heldBlock = -1;
         released = 1;
-        std::printf("\nBloque descargado ...");
-        std::printf("\nRecogiendo pinza...");
-        std::printf("\nVolviendo a la posici\xf3n inicial...");
+        consolePrint("\nBloque descargado ...");
+        consolePrint("\nRecogiendo pinza...");
+        consolePrint("\nVolviendo a la posici\xf3n inicial...");
     }
 }
 
@@ -142,8 +141,8 @@ static void returnPhase() {
         pose.slewAngle += 1.0f;
     } else {
         setRestPose();
-        glutIdleFunc(nullptr);
-        std::printf("\nOperaci\xf3n completada ... Esperando nueva orden ;D");
+        setIdleStep(nullptr);
+        consolePrint("\nOperaci\xf3n completada ... Esperando nueva orden ;D");
         readyForOrder = 1;
     }
 }

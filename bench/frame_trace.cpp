@@ -1,6 +1,6 @@
 #include "frame_trace.h"
 
-#include <GL/glut.h>
+#include "platform/platform.h"
 #include <cstdio>
 
 namespace {

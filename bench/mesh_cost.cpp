@@ -5,7 +5,7 @@
 // CPU clock, so other processes on the machine disturb it little.
 #include "geometry/mesh.h"
 
-#include <GL/gl.h>
+#include "platform/platform.h"
 #include <algorithm>
 #include <cstdio>
 #include <ctime>

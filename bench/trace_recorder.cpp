@@ -11,7 +11,7 @@
 #include "geometry/mesh.h"
 #include "scene/scene.h"
 
-#include <GL/glut.h>
+#include "platform/platform.h"
 #include <cstdio>
 #include <cstdlib>
 #include <dlfcn.h>

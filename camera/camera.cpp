@@ -3,7 +3,7 @@
 
 #include "geometry/mesh.h"
 
-#include <GL/glut.h>
+#include "platform/platform.h"
 #include <cmath>
 
 Camera camera;

@@ -11,9 +11,9 @@ struct Camera {
     Point3 offset;   // eye offset in eye axes; offset.z is also the near-plane distance
 };
 
-extern Camera camera;     // set by start-up; moved only by the navigation keys
-extern int windowWidth;   // pixels; 500 at start, updated by reshape
-extern int windowHeight;  // pixels; 500 at start, updated by reshape
+extern Camera camera;    // set by start-up; moved only by the navigation keys
+extern int windowWidth;  // pixels; 500 at start, updated by reshape
+extern int windowHeight; // pixels; 500 at start, updated by reshape
 
 const float FAR_PLANE = 1000.0f;
 

@@ -1,7 +1,7 @@
 // Flying the camera with the keyboard.
 #include "camera/camera.h"
 
-#include <GL/glut.h>
+#include "platform/platform.h"
 #include <cmath>
 
 const double TURN_STEP = 0.05; // radians per h or k press

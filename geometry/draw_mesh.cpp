@@ -1,7 +1,7 @@
 // Immediate-mode drawing of a revolution mesh.
 #include "geometry/mesh.h"
 
-#include <GL/gl.h>
+#include "platform/platform.h"
 
 static inline const Point3 &vertexAt(const RevolutionMesh &mesh, int k) {
     return mesh.rows[k % mesh.profileCount][k / mesh.profileCount];

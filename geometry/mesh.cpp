@@ -1,8 +1,9 @@
 // Building and releasing revolution meshes.
 #include "geometry/mesh.h"
 
+#include "platform/platform.h"
+
 #include <cmath>
-#include <cstdio>
 #include <cstdlib>
 
 RevolutionMesh unitCylinder;
@@ -11,8 +12,8 @@ Point3 cylinderProfile[CYLINDER_PROFILE_POINTS];
 static void *allocateOrDie(size_t bytes) {
     void *block = std::malloc(bytes);
     if (block == nullptr) {
-        std::printf("\nError en la reserva de memoria...");
-        std::exit(1);
+        consolePrint("\nError en la reserva de memoria...");
+        quitProgram(1);
     }
     return block;
 }

@@ -3,7 +3,7 @@
 
 #include "camera/camera.h"
 
-#include <GL/glut.h>
+#include "platform/platform.h"
 
 const float light0Position[4] = {5.0f, 10.0f, 10.0f, 0.0f};
 const float light1Position[4] = {0.0f, 0.0f, -100.0f, 0.0f};

@@ -3,7 +3,7 @@
 #include "scene/scene.h"
 #include "support/feedback.h"
 
-#include <GL/gl.h>
+#include "platform/platform.h"
 #include <cmath>
 
 class CraneTest : public testing::Test {

@@ -5,8 +5,7 @@
 #include "scene/scene.h"
 #include "support/feedback.h"
 
-#include <GL/glu.h>
-#include <GL/glut.h>
+#include "platform/platform.h"
 #include <algorithm>
 #include <cmath>
 

@@ -12,7 +12,7 @@
 #include "scene/scene.h"
 #include "support/gl_window.h"
 
-#include <GL/glut.h>
+#include "platform/platform.h"
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>

@@ -4,7 +4,7 @@
 #include "common/common.h"
 #include "support/process.h"
 
-#include <GL/glut.h>
+#include "platform/platform.h"
 #include <chrono>
 #include <cmath>
 #include <cstdio>

@@ -5,7 +5,7 @@
 #include "scene/scene.h"
 #include "support/operation.h"
 
-#include <GL/glut.h>
+#include "platform/platform.h"
 #include <algorithm>
 #include <bitset>
 #include <gtest/gtest.h>

@@ -1,7 +1,7 @@
 // drawMesh read back through GL_FEEDBACK in the test window.
 #include "geometry/mesh.h"
 
-#include <GL/gl.h>
+#include "platform/platform.h"
 #include <algorithm>
 #include <cmath>
 #include <gtest/gtest.h>

@@ -3,7 +3,7 @@
 #include "support/block_pixel.h"
 #include "support/operation.h"
 
-#include <GL/glut.h>
+#include "platform/platform.h"
 
 using OperationPicking = OperationTest;
 

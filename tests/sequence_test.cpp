@@ -4,7 +4,7 @@
 #include "camera/camera.h"
 #include "support/operation.h"
 
-#include <GL/glut.h>
+#include "platform/platform.h"
 #include <cmath>
 #include <cstring>
 #include <unistd.h>

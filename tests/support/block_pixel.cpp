@@ -2,7 +2,7 @@
 
 #include "camera/camera.h"
 
-#include <GL/glu.h>
+#include "platform/platform.h"
 #include <cmath>
 
 void blockPixel(Point3 base, int width, int height, int *px, int *py) {

@@ -3,7 +3,7 @@
 
 #include "geometry/mesh.h"
 
-#include <GL/gl.h>
+#include "platform/platform.h"
 #include <cmath>
 
 const double HALF_SIZE = 50.0;

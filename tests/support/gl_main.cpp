@@ -2,7 +2,7 @@
 // asked to hide, which GLUT does only inside a loop the tests never run.
 #include "support/gl_window.h"
 
-#include <GL/glut.h>
+#include "platform/platform.h"
 #include <gtest/gtest.h>
 
 int testWindow = 0;

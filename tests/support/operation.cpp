@@ -4,7 +4,7 @@
 #include "camera/camera.h"
 #include "geometry/mesh.h"
 
-#include <GL/glut.h>
+#include "platform/platform.h"
 #include <cmath>
 #include <sstream>
 

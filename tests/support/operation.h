@@ -5,7 +5,7 @@
 
 #include "common/common.h"
 
-#include <GL/gl.h>
+#include "platform/platform.h"
 #include <functional>
 #include <gtest/gtest.h>
 #include <string>

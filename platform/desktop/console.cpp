@@ -1,0 +1,57 @@
+// The console on a desktop: standard output, in UTF-8 only when a person reads it on a
+// UTF-8 terminal; pipes, files and other locales get the Windows-1252 bytes unchanged.
+#include "platform/platform.h"
+
+#include <clocale>
+#include <cstdarg>
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+#if defined(_WIN32)
+#include <io.h>
+static bool isTerminal(FILE *stream) {
+    return _isatty(_fileno(stream)) != 0;
+}
+static bool localeIsUtf8() {
+    return false; // the Windows console keeps its code page; the bytes go out unchanged
+}
+#else
+#include <langinfo.h>
+#include <unistd.h>
+static bool isTerminal(FILE *stream) {
+    return isatty(fileno(stream)) != 0;
+}
+static bool localeIsUtf8() {
+    // Only the character set: numbers keep the C locale's decimal point.
+    std::setlocale(LC_CTYPE, "");
+    const char *codeset = nl_langinfo(CODESET);
+    return codeset != nullptr &&
+           (std::strcmp(codeset, "UTF-8") == 0 || std::strcmp(codeset, "utf8") == 0);
+}
+#endif
+
+static bool utf8Console = false;
+
+void initConsole() {
+    utf8Console = isTerminal(stdout) && localeIsUtf8();
+}
+
+void consolePrint(const char *format, ...) {
+    std::va_list args;
+    va_start(args, format);
+    if (!utf8Console) {
+        std::vfprintf(stdout, format, args);
+    } else {
+        char small[512];
+        std::size_t need = windows1252ToUtf8(format, small, sizeof small);
+        if (need < sizeof small) {
+            std::vfprintf(stdout, small, args);
+        } else {
+            std::string large(need + 1, '\0');
+            windows1252ToUtf8(format, &large[0], large.size());
+            std::vfprintf(stdout, large.c_str(), args);
+        }
+    }
+    va_end(args);
+}
