@@ -9,16 +9,42 @@
 #include <fcntl.h>
 #include <grp.h>
 #include <poll.h>
+#include <pty.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
 
-static bool dropToNobody = false; // set by startProcessAsNobody around startProcess
+static bool dropToNobody = false;         // set by startProcessAsNobody around startProcess
+static const char *childLocale = nullptr; // LC_ALL for the child, set around startProcess
 
 static long long nowMs() {
     using namespace std::chrono;
     return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
+}
+
+[[noreturn]] static void execChild(const std::string &program,
+                                   const std::vector<std::string> &args) {
+    if (childLocale != nullptr) {
+        setenv("LC_ALL", childLocale, 1);
+    }
+    std::vector<char *> argv;
+    argv.push_back(const_cast<char *>(program.c_str()));
+    for (const std::string &a : args) {
+        argv.push_back(const_cast<char *>(a.c_str()));
+    }
+    argv.push_back(nullptr);
+    execv(program.c_str(), argv.data());
+    _exit(127);
+}
+
+static bool started(VincaProcess *p, pid_t pid, int outFd) {
+    p->pid = pid;
+    p->outFd = outFd;
+    p->out.clear();
+    p->status = -1;
+    p->exited = false;
+    return true;
 }
 
 bool startProcess(VincaProcess *p, const std::vector<std::string> &args,
@@ -44,22 +70,39 @@ bool startProcess(VincaProcess *p, const std::vector<std::string> &args,
             (setgroups(0, nullptr) != 0 || setgid(65534) != 0 || setuid(65534) != 0)) {
             _exit(126);
         }
-        std::vector<char *> argv;
-        argv.push_back(const_cast<char *>(program.c_str()));
-        for (const std::string &a : args) {
-            argv.push_back(const_cast<char *>(a.c_str()));
-        }
-        argv.push_back(nullptr);
-        execv(program.c_str(), argv.data());
-        _exit(127);
+        execChild(program, args);
     }
     close(fds[1]);
-    p->pid = pid;
-    p->outFd = fds[0];
-    p->out.clear();
-    p->status = -1;
-    p->exited = false;
-    return true;
+    return started(p, pid, fds[0]);
+}
+
+bool startProcessOnTerminal(VincaProcess *p, const std::vector<std::string> &args,
+                            const std::string &locale) {
+    // Raw, so the terminal passes the bytes as written (no CR added to each LF).
+    termios raw = {};
+    cfmakeraw(&raw);
+    int master = -1;
+    pid_t pid = forkpty(&master, nullptr, &raw, nullptr);
+    if (pid < 0) {
+        return false;
+    }
+    if (pid == 0) {
+        childLocale = locale.c_str();
+        int devNull = open("/dev/null", O_WRONLY);
+        if (devNull >= 0) {
+            dup2(devNull, STDERR_FILENO);
+        }
+        execChild(VINCA_BINARY, args);
+    }
+    return started(p, pid, master);
+}
+
+bool startProcessWithLocale(VincaProcess *p, const std::vector<std::string> &args,
+                            const std::string &locale) {
+    childLocale = locale.c_str();
+    bool ok = startProcess(p, args);
+    childLocale = nullptr;
+    return ok;
 }
 
 static std::string nobodyDir; // holds the copy of the binary that nobody may run

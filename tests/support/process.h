@@ -27,6 +27,14 @@ bool startProcess(VincaProcess *p, const std::vector<std::string> &args,
 // a world-executable copy of the binary, so file permissions apply as to an ordinary user.
 bool startProcessAsNobody(VincaProcess *p, const std::vector<std::string> &args);
 
+// As startProcess with LC_ALL set to locale, standard output a pipe.
+bool startProcessWithLocale(VincaProcess *p, const std::vector<std::string> &args,
+                            const std::string &locale);
+
+// As startProcess with LC_ALL set to locale, standard output a raw pseudo-terminal.
+bool startProcessOnTerminal(VincaProcess *p, const std::vector<std::string> &args,
+                            const std::string &locale);
+
 // Reads output until text appears (true) or timeoutMs passes or the process ends (false).
 bool waitForOutput(VincaProcess *p, const std::string &text, int timeoutMs);
 

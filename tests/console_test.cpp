@@ -1,0 +1,94 @@
+// What a person or a script reads from the real binary: the encoding of its console texts on
+// terminals and pipes, and the answers to --help and --version.
+#include "support/process.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+// The relocation notice: the first narrated line with accents, printed with no input at all.
+const std::string ON_THE_AXIS = "c\t-9\t0\t0\t0\t3\n";
+const std::string RELOCATED = "\nHab\xed"
+                              "a un bloque situado sobre el eje Z,\n que ser\xe1 recolocado con "
+                              "Z = 0.5 para evitar problemas internos";
+
+static std::string asUtf8(const std::string &text) {
+    std::string out;
+    for (unsigned char c : text) {
+        if (c < 0x80) {
+            out += static_cast<char>(c);
+        } else {
+            out += static_cast<char>(0xC0 | (c >> 6));
+            out += static_cast<char>(0x80 | (c & 0x3F));
+        }
+    }
+    return out;
+}
+
+TEST(Console, AccentsAreUtf8OnlyOnAUtf8Terminal) {
+    std::string path = writeTempFile(ON_THE_AXIS);
+    const std::string singleBytes = BANNER + RELOCATED;
+    struct {
+        const char *name;
+        bool terminal;
+        const char *locale;
+        std::string out;
+    } cases[] = {
+        {"UTF-8 terminal", true, "C.UTF-8", asUtf8(singleBytes)},
+        {"pipe under a UTF-8 locale", false, "C.UTF-8", singleBytes},
+        {"terminal in the C locale", true, "C", singleBytes},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        VincaProcess p;
+        StopAtScopeEnd stop{&p};
+        ASSERT_TRUE(c.terminal ? startProcessOnTerminal(&p, {path}, c.locale)
+                               : startProcessWithLocale(&p, {path}, c.locale));
+        waitForOutput(&p, c.out, 10000);
+        EXPECT_EQ(p.out, c.out);
+    }
+    unlink(path.c_str());
+}
+
+TEST(Console, HelpAndVersionAnswerWithoutAWindow) {
+    // A block file named like an option is still reachable by its path.
+    char dir[] = "/tmp/vinca-option-XXXXXX";
+    ASSERT_NE(mkdtemp(dir), nullptr);
+    std::string optionFile = std::string(dir) + "/--help";
+    ASSERT_EQ(std::rename(writeTempFile(ON_THE_AXIS).c_str(), optionFile.c_str()), 0);
+    const std::string usage = "\nFormato de llamada incorrecto..."
+                              "\nForamto correcto: vinca <nombre_fichero_entrada> \n";
+    struct {
+        std::vector<std::string> args;
+        int status;
+        std::string begins;
+    } cases[] = {
+        {{"--version"}, 0, "vinca " VINCA_VERSION "\n"},
+        {{"--help"}, 0, "Usage: vinca BLOCKFILE\n"},
+        {{"-h"}, 0, "Usage: vinca BLOCKFILE\n"},
+        {{"--help", "x"}, 1, usage},
+        {{optionFile}, -1, BANNER + RELOCATED},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.args[0]);
+        VincaProcess p;
+        StopAtScopeEnd stop{&p};
+        ASSERT_TRUE(startProcess(&p, c.args));
+        if (c.status >= 0) {
+            EXPECT_TRUE(waitForExit(&p, 10000));
+            EXPECT_EQ(p.status, c.status);
+        } else {
+            waitForOutput(&p, c.begins, 10000);
+        }
+        EXPECT_EQ(p.out.substr(0, c.begins.size()), c.begins);
+        if (c.args.size() == 1 && c.args[0] == "--help") {
+            for (const char *part : {"./--help", "Keys:", "Exit status:"}) {
+                EXPECT_NE(p.out.find(part), std::string::npos) << part;
+            }
+        }
+        if (c.args[0] == "--version") {
+            EXPECT_EQ(p.out, c.begins);
+        }
+    }
+    unlink(optionFile.c_str());
+    rmdir(dir);
+}
