@@ -1,0 +1,15 @@
+# cmake -DPAGE=... -DSCRIPT=... -DOUTPUT=... -P inline_script.cmake: the page with its
+# <script src="vinca.js"> replaced by the script itself.
+file(READ "${PAGE}" page)
+file(READ "${SCRIPT}" script)
+set(tag "<script src=\"vinca.js\"></script>")
+string(FIND "${page}" "${tag}" at)
+if(at EQUAL -1)
+    message(FATAL_ERROR "${PAGE} has no ${tag}")
+endif()
+string(FIND "${script}" "</script" closing)
+if(NOT closing EQUAL -1)
+    message(FATAL_ERROR "${SCRIPT} would end the inline script early")
+endif()
+string(REPLACE "${tag}" "<script>\n${script}</script>" page "${page}")
+file(WRITE "${OUTPUT}" "${page}")
