@@ -1,43 +1,62 @@
-// Immediate-mode drawing of a revolution mesh.
+// Drawing from vertex arrays: revolution meshes and the shapes of the scene.
 #include "geometry/mesh.h"
 
 #include "platform/platform.h"
 
-static inline const Point3 &vertexAt(const RevolutionMesh &mesh, int k) {
-    return mesh.rows[k % mesh.profileCount][k / mesh.profileCount];
+static_assert(sizeof(Point3) == 3 * sizeof(GLfloat), "Point3 is read as three packed floats");
+static_assert(sizeof(MeshEdge) == 2 * sizeof(GLuint), "edges are read as index pairs");
+
+void drawLitTriangles(const LitVertex *vertices, int count) {
+    glEnableClientState(GL_VERTEX_ARRAY);
+    glEnableClientState(GL_NORMAL_ARRAY);
+    glNormalPointer(GL_FLOAT, sizeof(LitVertex), &vertices[0].normal);
+    glVertexPointer(3, GL_FLOAT, sizeof(LitVertex), &vertices[0].position);
+    glDrawArrays(GL_TRIANGLES, 0, count);
+    glDisableClientState(GL_NORMAL_ARRAY);
+    glDisableClientState(GL_VERTEX_ARRAY);
+    const Point3 &last = vertices[count - 1].normal;
+    glNormal3f(last.x, last.y, last.z);
+}
+
+void drawLines(const Point3 *vertices, int count, const unsigned int *indices) {
+    glEnableClientState(GL_VERTEX_ARRAY);
+    glVertexPointer(3, GL_FLOAT, 0, vertices);
+    if (indices != nullptr) {
+        glDrawElements(GL_LINES, count, GL_UNSIGNED_INT, indices);
+    } else {
+        glDrawArrays(GL_LINES, 0, count);
+    }
+    glDisableClientState(GL_VERTEX_ARRAY);
+}
+
+int quadToTriangles(const LitVertex *q, LitVertex *out) {
+    const int order[6] = {0, 1, 3, 1, 2, 3};
+    for (int i = 0; i < 6; i++) {
+        out[i] = q[order[i]];
+    }
+    return 6;
+}
+
+int quadStripToTriangles(const LitVertex *strip, int count, LitVertex *out) {
+    int n = 0;
+    for (int i = 0; i + 3 < count; i += 2) {
+        const int order[6] = {i + 2, i, i + 3, i, i + 1, i + 3};
+        for (int k : order) {
+            out[n++] = strip[k];
+        }
+    }
+    return n;
 }
 
 static void drawEdges(const RevolutionMesh &mesh, int count) {
     glLineWidth(1.0f);
     glColor3f(0.0f, 0.0f, 0.0f);
-    glBegin(GL_LINES);
-    for (int e = 0; e < count; e++) {
-        const Point3 &a = vertexAt(mesh, mesh.edges[e].first);
-        const Point3 &b = vertexAt(mesh, mesh.edges[e].second);
-        glVertex3f(a.x, a.y, a.z);
-        glVertex3f(b.x, b.y, b.z);
-    }
-    glEnd();
+    drawLines(mesh.vertices, 2 * count, reinterpret_cast<const unsigned int *>(mesh.edges));
 }
 
 static void drawTriangles(const RevolutionMesh &mesh) {
     glEnable(GL_NORMALIZE);
-    for (int t = 0; t < mesh.triangleCount; t++) {
-        const MeshTriangle &tri = mesh.triangles[t];
-        const Point3 &v0 = vertexAt(mesh, tri.v[0]);
-        const Point3 &v1 = vertexAt(mesh, tri.v[1]);
-        const Point3 &v2 = vertexAt(mesh, tri.v[2]);
-        Point3 u = {v1.x - v0.x, v1.y - v0.y, v1.z - v0.z};
-        Point3 w = {v2.x - v0.x, v2.y - v0.y, v2.z - v0.z};
-        // The builder winds the two triangles of a quad oppositely; parity evens it out.
-        Point3 n = (t % 2 == 1) ? crossProduct(u, w) : crossProduct(w, u);
-        glBegin(GL_TRIANGLES);
-        glNormal3f(n.x, n.y, n.z);
-        glVertex3f(v0.x, v0.y, v0.z);
-        glVertex3f(v1.x, v1.y, v1.z);
-        glVertex3f(v2.x, v2.y, v2.z);
-        glEnd();
-    }
+    drawLitTriangles(mesh.litTriangles, 3 * mesh.triangleCount);
 }
 
 void drawMesh(RevolutionMesh mesh, int mode) {

@@ -29,6 +29,9 @@ RevolutionMesh allocateMesh(int profileCount, int segmentCount) {
     mesh.edges = static_cast<MeshEdge *>(allocateOrDie(sizeof(MeshEdge) * edges));
     size_t triangles = static_cast<size_t>(2 * profileCount - 2) * segmentCount;
     mesh.triangles = static_cast<MeshTriangle *>(allocateOrDie(sizeof(MeshTriangle) * triangles));
+    mesh.vertices = static_cast<Point3 *>(
+        allocateOrDie(sizeof(Point3) * static_cast<size_t>(profileCount) * segmentCount));
+    mesh.litTriangles = static_cast<LitVertex *>(allocateOrDie(sizeof(LitVertex) * 3 * triangles));
     return mesh;
 }
 
@@ -96,6 +99,24 @@ RevolutionMesh buildRevolutionMesh(const Point3 *profile, int profileCount, int 
         mesh.triangles[t++] = {{(k + p + 1) % vertices, k + 1, (k + p) % vertices}};
     }
 
+    // The drawing arrays, once: the builder winds the two triangles of a quad oppositely, and
+    // the parity of the face normal evens it out.
+    for (int k = 0; k < vertices; k++) {
+        mesh.vertices[k] = mesh.rows[k % p][k / p];
+    }
+    for (int i = 0; i < t; i++) {
+        const MeshTriangle &tri = mesh.triangles[i];
+        const Point3 &v0 = mesh.vertices[tri.v[0]];
+        const Point3 &v1 = mesh.vertices[tri.v[1]];
+        const Point3 &v2 = mesh.vertices[tri.v[2]];
+        Point3 u = {v1.x - v0.x, v1.y - v0.y, v1.z - v0.z};
+        Point3 w = {v2.x - v0.x, v2.y - v0.y, v2.z - v0.z};
+        Point3 n = (i % 2 == 1) ? crossProduct(u, w) : crossProduct(w, u);
+        for (int corner = 0; corner < 3; corner++) {
+            mesh.litTriangles[3 * i + corner] = {n, mesh.vertices[tri.v[corner]]};
+        }
+    }
+
     mesh.profileCount = p;
     mesh.segmentCount = s;
     mesh.edgeCount = e;
@@ -114,6 +135,8 @@ void buildUnitCylinder() {
 }
 
 void freeMesh(RevolutionMesh mesh, int rowCount) {
+    std::free(mesh.litTriangles);
+    std::free(mesh.vertices);
     std::free(mesh.edges);
     std::free(mesh.triangles);
     for (int i = 0; i < rowCount; i++) {

@@ -12,12 +12,21 @@ struct MeshTriangle {
     int v[3]; // vertex indices in drawing order
 };
 
+// One vertex of a lit surface as the vertex arrays hold it: the normal in force at it (as
+// immediate mode would have it), then its position.
+struct LitVertex {
+    Point3 normal;
+    Point3 position;
+};
+
 // Vertex k (profile point k % profileCount in column k / profileCount) lives at
-// rows[k % profileCount][k / profileCount]; there is no separate vertex array.
+// rows[k % profileCount][k / profileCount] and, for drawing, at vertices[k].
 struct RevolutionMesh {
     Point3 **rows;           // profileCount rows of segmentCount points
     MeshEdge *edges;         // profile edges, circle edges, diagonals
     MeshTriangle *triangles; // two per grid quad, column by column
+    Point3 *vertices;        // P*S points in index order: what the edges index
+    LitVertex *litTriangles; // 3 per triangle in drawing order, each with its face's normal
     int profileCount;        // P
     int segmentCount;        // S
     int edgeCount;           // P*S + (2P-2)*S
@@ -35,7 +44,7 @@ const int CYLINDER_SEGMENTS = 200;
 extern RevolutionMesh unitCylinder;                     // radius 0.5, height 1, on the origin
 extern Point3 cylinderProfile[CYLINDER_PROFILE_POINTS]; // written once by buildUnitCylinder
 
-// Allocates the four kinds of heap blocks; only rows, edges and triangles are set.
+// Allocates the six kinds of heap blocks; only rows, edges and triangles are set.
 // Prints the memory error and exits with status 1 if any allocation fails.
 RevolutionMesh allocateMesh(int profileCount, int segmentCount);
 
@@ -47,15 +56,36 @@ RevolutionMesh buildRevolutionMesh(const Point3 *profile, int profileCount, int 
 // Called once by start-up, before the block file is read.
 void buildUnitCylinder();
 
-// Releases edges, triangles, rows 0..rowCount-1 and the row array, in that order.
+// Releases the drawing arrays, edges, triangles, rows 0..rowCount-1 and the row array, in
+// that order.
 void freeMesh(RevolutionMesh mesh, int rowCount);
 
-// u x w in float. Inline: it runs for every triangle of every frame.
+// u x w in float.
 inline Point3 crossProduct(Point3 u, Point3 w) {
     return {u.y * w.z - u.z * w.y, u.z * w.x - u.x * w.z, u.x * w.y - u.y * w.x};
 }
 
-// Sends the mesh in immediate mode in the current modelview; other modes draw nothing.
+// Draws the mesh from its vertex arrays in the current modelview; other modes draw nothing.
 void drawMesh(RevolutionMesh mesh, int mode);
+
+// Every shape is drawn through these two, from client-side vertex arrays (OpenGL 1.1): no
+// vertex goes through glBegin/glEnd, whose vertices the GL_SELECT pass of some drivers never
+// frees. Both leave the client array state disabled, as they found it.
+
+// GL_TRIANGLES from count vertices, each with its own normal; leaves the last normal current,
+// as immediate mode would, since the axes are lit with whatever normal was current.
+void drawLitTriangles(const LitVertex *vertices, int count);
+
+// GL_LINES from count vertices (or, with indices, from count indices into vertices), lit with
+// the current normal.
+void drawLines(const Point3 *vertices, int count, const unsigned int *indices = nullptr);
+
+// A GL_QUAD_STRIP of count vertices as the triangles GL (Mesa) splits it into: the same
+// diagonals and vertex order, so the picture and its feedback stay those of the strip. Writes
+// 3 * (count - 2) vertices to out and returns that count.
+int quadStripToTriangles(const LitVertex *strip, int count, LitVertex *out);
+
+// One GL_QUADS quad as its two triangles, in the same way: writes 6 vertices, returns 6.
+int quadToTriangles(const LitVertex *quad, LitVertex *out);
 
 #endif

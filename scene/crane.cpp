@@ -28,44 +28,36 @@ static void drawScaledCylinder(float sx, float sy, float sz) {
     drawMesh(unitCylinder, MESH_SOLID);
 }
 
+void setMaterialColour(const float *colour) {
+    glMaterialfv(GL_FRONT, GL_AMBIENT, colour);
+    glMaterialfv(GL_FRONT, GL_DIFFUSE, colour);
+}
+
+// Drawn as it always was, a quad strip round four faces and the two end quads, cut into the
+// triangles GL made of them.
 void drawBox(float a, float b, float c) {
-    glBegin(GL_QUAD_STRIP);
-    glNormal3f(0.0f, 0.0f, -1.0f);
-    glVertex3f(a, 0.0f, 0.0f);
-    glVertex3f(0.0f, 0.0f, 0.0f);
-    glVertex3f(a, b, 0.0f);
-    glVertex3f(0.0f, b, 0.0f);
-    glNormal3f(0.0f, 1.0f, 0.0f);
-    glVertex3f(a, b, c);
-    glVertex3f(0.0f, b, c);
-    glNormal3f(0.0f, 0.0f, 1.0f);
-    glVertex3f(a, 0.0f, c);
-    glVertex3f(0.0f, 0.0f, c);
-    glNormal3f(0.0f, -1.0f, 0.0f);
-    glVertex3f(a, 0.0f, 0.0f);
-    glVertex3f(0.0f, 0.0f, 0.0f);
-    glEnd();
-
-    glBegin(GL_QUADS);
-    glNormal3f(1.0f, 0.0f, 0.0f);
-    glVertex3f(a, 0.0f, 0.0f);
-    glVertex3f(a, b, 0.0f);
-    glVertex3f(a, b, c);
-    glVertex3f(a, 0.0f, c);
-    glEnd();
-
-    glBegin(GL_QUADS);
-    glNormal3f(-1.0f, 0.0f, 0.0f);
-    glVertex3f(0.0f, 0.0f, 0.0f);
-    glVertex3f(0.0f, 0.0f, c);
-    glVertex3f(0.0f, b, c);
-    glVertex3f(0.0f, b, 0.0f);
-    glEnd();
+    const Point3 back = {0.0f, 0.0f, -1.0f}, top = {0.0f, 1.0f, 0.0f};
+    const Point3 front = {0.0f, 0.0f, 1.0f}, bottom = {0.0f, -1.0f, 0.0f};
+    const Point3 right = {1.0f, 0.0f, 0.0f}, left = {-1.0f, 0.0f, 0.0f};
+    const LitVertex strip[10] = {{back, {a, 0.0f, 0.0f}},   {back, {0.0f, 0.0f, 0.0f}},
+                                 {back, {a, b, 0.0f}},      {back, {0.0f, b, 0.0f}},
+                                 {top, {a, b, c}},          {top, {0.0f, b, c}},
+                                 {front, {a, 0.0f, c}},     {front, {0.0f, 0.0f, c}},
+                                 {bottom, {a, 0.0f, 0.0f}}, {bottom, {0.0f, 0.0f, 0.0f}}};
+    const LitVertex ends[8] = {{right, {a, 0.0f, 0.0f}},   {right, {a, b, 0.0f}},
+                               {right, {a, b, c}},         {right, {a, 0.0f, c}},
+                               {left, {0.0f, 0.0f, 0.0f}}, {left, {0.0f, 0.0f, c}},
+                               {left, {0.0f, b, c}},       {left, {0.0f, b, 0.0f}}};
+    LitVertex triangles[36];
+    int n = quadStripToTriangles(strip, 10, triangles);
+    n += quadToTriangles(&ends[0], triangles + n);
+    n += quadToTriangles(&ends[4], triangles + n);
+    drawLitTriangles(triangles, n);
 }
 
 void drawBlock(Block block) {
     glPushMatrix();
-    glMaterialfv(GL_FRONT, GL_AMBIENT_AND_DIFFUSE, colorTable[block.color]);
+    setMaterialColour(colorTable[block.color]);
     drawScaledCylinder(1.5f, 1.5f, 1.5f);
     glPopMatrix();
 }
@@ -103,46 +95,31 @@ void drawCraneBase() {
 
     glPushMatrix();
 
-    glBegin(GL_QUAD_STRIP);
-    glNormal3f(0.0f, 0.0f, 1.0f);
-    glVertex3f(s, h, s);
-    glVertex3f(t, 0.0f, s);
-    glVertex3f(0.0f, h, s);
-    glVertex3f(0.0f, 0.0f, s);
-    glNormal3f(-1.0f, 0.0f, 0.0f);
-    glVertex3f(0.0f, h, 0.0f);
-    glVertex3f(0.0f, 0.0f, 0.0f);
-    glNormal3f(0.0f, 0.0f, -1.0f);
-    glVertex3f(s, h, 0.0f);
-    glVertex3f(t, 0.0f, 0.0f);
-    glEnd();
+    const Point3 front = {0.0f, 0.0f, 1.0f}, left = {-1.0f, 0.0f, 0.0f};
+    const Point3 back = {0.0f, 0.0f, -1.0f}, slant = {s - t, h, 0.0f};
+    const Point3 bottom = {0.0f, -1.0f, 0.0f};
+    const LitVertex sides[8] = {{front, {s, h, s}},      {front, {t, 0.0f, s}},
+                                {front, {0.0f, h, s}},   {front, {0.0f, 0.0f, s}},
+                                {left, {0.0f, h, 0.0f}}, {left, {0.0f, 0.0f, 0.0f}},
+                                {back, {s, h, 0.0f}},    {back, {t, 0.0f, 0.0f}}};
+    // The slanted side's frame, round its opening, and the bottom.
+    const LitVertex frame[10] = {{slant, {t, 0.0f, s}},    {slant, {t + e, e, s - e}},
+                                 {slant, {s, h, s}},       {slant, {s - e, h - e, s - e}},
+                                 {slant, {s, h, 0.0f}},    {slant, {s - e, h - e, e}},
+                                 {slant, {t, 0.0f, 0.0f}}, {slant, {t + e, e, e}},
+                                 {slant, {t, 0.0f, s}},    {slant, {t + e, e, s - e}}};
+    const LitVertex base[4] = {{bottom, {0.0f, 0.0f, 0.0f}},
+                               {bottom, {t, 0.0f, 0.0f}},
+                               {bottom, {t, 0.0f, s}},
+                               {bottom, {0.0f, 0.0f, s}}};
+    LitVertex triangles[30];
+    drawLitTriangles(triangles, quadStripToTriangles(sides, 8, triangles));
 
     glEnable(GL_NORMALIZE);
 
-    glBegin(GL_QUAD_STRIP);
-    glNormal3f(s - t, h, 0.0f);
-    glVertex3f(t, 0.0f, s);
-    glVertex3f(t + e, e, s - e);
-    glVertex3f(s, h, s);
-    glVertex3f(s - e, h - e, s - e);
-    glNormal3f(s - t, h, 0.0f);
-    glVertex3f(s, h, 0.0f);
-    glVertex3f(s - e, h - e, e);
-    glNormal3f(s - t, h, 0.0f);
-    glVertex3f(t, 0.0f, 0.0f);
-    glVertex3f(t + e, e, e);
-    glNormal3f(s - t, h, 0.0f);
-    glVertex3f(t, 0.0f, s);
-    glVertex3f(t + e, e, s - e);
-    glEnd();
-
-    glBegin(GL_QUADS);
-    glNormal3f(0.0f, -1.0f, 0.0f);
-    glVertex3f(0.0f, 0.0f, 0.0f);
-    glVertex3f(t, 0.0f, 0.0f);
-    glVertex3f(t, 0.0f, s);
-    glVertex3f(0.0f, 0.0f, s);
-    glEnd();
+    int n = quadStripToTriangles(frame, 10, triangles);
+    n += quadToTriangles(base, triangles + n);
+    drawLitTriangles(triangles, n);
 
     glPushMatrix(); // platform
     glTranslatef(s / 4 - 0.2, s - 0.2, s / 4 - 0.2);
@@ -186,7 +163,7 @@ static void drawClaw(float clawAngle) {
 void drawCrane() {
     const CranePose &pose = cranePose;
     glPushMatrix();
-    glMaterialfv(GL_FRONT, GL_AMBIENT_AND_DIFFUSE, CRANE_GREY);
+    setMaterialColour(CRANE_GREY);
 
     glTranslatef(0.0f, 0.0f, 0.4f);
     drawCraneBase();

@@ -2,6 +2,7 @@
 #include "scene/scene.h"
 
 #include "camera/camera.h"
+#include "geometry/mesh.h"
 
 #include "platform/platform.h"
 
@@ -17,18 +18,13 @@ static const float DECK_COLOUR[4] = {0.5f, 0.7f, 0.6f, 0.0f};
 void drawAxes(float length) {
     // Lit like everything else, so the colour shows only with lighting off.
     glColor3f(1.0f, 1.0f, 1.0f);
-    glBegin(GL_LINES);
-    glVertex3f(0.0f, 0.0f, 0.0f);
-    glVertex3f(0.0f, length, 0.0f);
-    glVertex3f(0.0f, 0.0f, 0.0f);
-    glVertex3f(length, 0.0f, 0.0f);
-    glVertex3f(0.0f, 0.0f, 0.0f);
-    glVertex3f(0.0f, 0.0f, length);
-    glEnd();
+    const Point3 lines[6] = {{0.0f, 0.0f, 0.0f},   {0.0f, length, 0.0f}, {0.0f, 0.0f, 0.0f},
+                             {length, 0.0f, 0.0f}, {0.0f, 0.0f, 0.0f},   {0.0f, 0.0f, length}};
+    drawLines(lines, 6);
 }
 
 void drawQuay() {
-    glMaterialfv(GL_FRONT, GL_AMBIENT_AND_DIFFUSE, QUAY_COLOUR);
+    setMaterialColour(QUAY_COLOUR);
     glPushMatrix();
     glTranslatef(-17.66f, -10.0f, -8.0f);
     drawBox(20.0f, 10.0f, 20.0f);
@@ -36,14 +32,14 @@ void drawQuay() {
 }
 
 void drawShipDeck() {
-    glMaterialfv(GL_FRONT, GL_AMBIENT_AND_DIFFUSE, DECK_COLOUR);
-    glBegin(GL_QUADS);
-    glNormal3f(0.0f, 1.0f, 0.0f);
-    glVertex3f(-0.5f, 6.0f, 0.0f);
-    glVertex3f(-0.5f, 6.0f, 10.0f);
-    glVertex3f(29.0f, 6.0f, 10.0f);
-    glVertex3f(29.0f, 6.0f, 0.0f);
-    glEnd();
+    setMaterialColour(DECK_COLOUR);
+    const Point3 up = {0.0f, 1.0f, 0.0f};
+    const LitVertex deck[4] = {{up, {-0.5f, 6.0f, 0.0f}},
+                               {up, {-0.5f, 6.0f, 10.0f}},
+                               {up, {29.0f, 6.0f, 10.0f}},
+                               {up, {29.0f, 6.0f, 0.0f}}};
+    LitVertex triangles[6];
+    drawLitTriangles(triangles, quadToTriangles(deck, triangles));
 }
 
 void drawWaitingBlocks(bool named) {

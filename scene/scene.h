@@ -20,6 +20,10 @@ void drawCraneBase();
 // One L-shaped finger from the hub along +x. Called by drawCrane only.
 void drawClawFinger();
 
+// The material colour of what follows: ambient and diffuse alike, in two calls (some GLs lack
+// GL_AMBIENT_AND_DIFFUSE).
+void setMaterialColour(const float *colour);
+
 // Axis-aligned box from (0, 0, 0) to (a, b, c) with outward normals; no material of its own.
 void drawBox(float a, float b, float c);
 

@@ -94,8 +94,8 @@ bool grabWindow(Display *x, unsigned long window, Image *image) {
 }
 
 struct Difference {
-    int pixelsOff = 0;     // pixels with a channel beyond the tolerance
-    int largest = 0;       // largest channel difference
+    int pixelsOff = 0; // pixels with a channel beyond the tolerance
+    int largest = 0;   // largest channel difference
     int firstX = -1, firstY = -1;
     unsigned expected = 0, observed = 0; // at the first pixel off
 };
