@@ -1,0 +1,26 @@
+#!/usr/bin/env bash
+# The browser test: installs what is missing (emscripten, Chromium, node, npm), builds
+# build-web/, installs playwright-core from the lockfile and drives the page in headless
+# Chromium. Arguments go to test.mjs (--screenshot FILE). Ends with one pass/fail line.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+source tools/lib.sh
+start=$SECONDS
+
+need=()
+command -v emcc >/dev/null || need+=(emscripten)
+command -v cmake >/dev/null || need+=(cmake)
+[ -x /usr/bin/chromium ] || need+=(chromium)
+command -v node >/dev/null || need+=(nodejs)
+command -v npm >/dev/null || need+=(npm)
+command -v python3 >/dev/null || need+=(python3)
+installPackages "${need[@]}"
+
+web/build.sh >/dev/null
+(cd web && npm ci --no-audit --no-fund --loglevel=error >/dev/null)
+if node web/test.mjs build-web "$@"; then
+    echo "Browser test passed ($((SECONDS - start)) s)"
+else
+    echo "Browser test FAILED ($((SECONDS - start)) s)"
+    exit 1
+fi
