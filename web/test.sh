@@ -6,6 +6,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 source tools/lib.sh
 start=$SECONDS
+echo "== Browser build in headless Chromium"
 
 need=()
 command -v emcc >/dev/null || need+=(emscripten)
