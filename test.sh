@@ -76,5 +76,6 @@ if [ ${#failed[@]} -gt 0 ]; then
 fi
 echo "== Whole suite"
 ctest --test-dir build --output-on-failure -j "$jobs" || failed+=(suite)
+tools/check_install.sh || failed+=("install check")
 web/test.sh || failed+=("browser test") # emscripten build of the page, driven in Chromium
 [ ${#failed[@]} -eq 0 ]

@@ -3,6 +3,7 @@
 // nothing here passes or fails on time.
 #include "alloc_count.h"
 #include "frame_trace.h"
+#include "immediate_scene.h"
 #include "startup.h"
 
 #include "app/app.h"
@@ -268,6 +269,13 @@ std::string feedbackGap(const std::vector<float> &a, const std::vector<float> &b
     return text;
 }
 
+void immediateFrame() {
+    immediateDisplay();
+}
+
+// The display pass (vertex arrays), the old immediate-mode pass, the old pass's calls replayed
+// from arrays, and those calls compiled into a display list: one repetition times all four
+// back to back, so the ratios hold within one run whatever the machine's load.
 void reportFrames(const char *title, const std::string &blockFile, int reps) {
     loadScene(blockFile);
     FrameTrace trace = recordTrace(blockFile);
@@ -277,26 +285,30 @@ void reportFrames(const char *title, const std::string &blockFile, int reps) {
     replayFrame(trace, false);
     glEndList();
 
-    // The axes are lit by the material the previous frame left; start both from the same.
+    // The axes are lit by the material the previous frame left; start all from the same.
     display();
     std::vector<float> fDisplay = feedbackOf(display);
-    bool floorSame = sameBits(fDisplay, feedbackOf(floorFrame));
+    std::vector<float> fImmediate = feedbackOf(immediateFrame);
+    bool immediateSame = sameBits(fDisplay, fImmediate);
+    bool floorSame = sameBits(fImmediate, feedbackOf(floorFrame));
     std::vector<float> fList = feedbackOf(listFrame);
     bool listSame = sameBits(fDisplay, fList);
 
     for (int i = 0; i < WARM_UP; i++) {
         display();
+        immediateFrame();
         floorFrame();
         listFrame();
     }
-    std::vector<double> wDisplay, wFloor, wList, cDisplay, cFloor, cList;
+    std::vector<double> wDisplay, wImmediate, wFloor, wList, cDisplay, cImmediate, cFloor, cList;
     for (int i = 0; i < reps; i++) {
         timeFrame(display, &wDisplay, &cDisplay);
+        timeFrame(immediateFrame, &wImmediate, &cImmediate);
         timeFrame(floorFrame, &wFloor, &cFloor);
         timeFrame(listFrame, &wList, &cList);
     }
-    Stats d = stats(wDisplay), f = stats(wFloor), l = stats(wList);
-    Stats dc = stats(cDisplay), fc = stats(cFloor), lc = stats(cList);
+    Stats d = stats(wDisplay), im = stats(wImmediate), f = stats(wFloor), l = stats(wList);
+    Stats dc = stats(cDisplay), imc = stats(cImmediate), fc = stats(cFloor), lc = stats(cList);
 
     AllocCounts a0 = allocCounts();
     for (int i = 0; i < 100; i++) {
@@ -305,48 +317,40 @@ void reportFrames(const char *title, const std::string &blockFile, int reps) {
     AllocCounts perDisplay = allocCounts() - a0;
     a0 = allocCounts();
     for (int i = 0; i < 100; i++) {
-        floorFrame();
+        immediateFrame();
     }
-    AllocCounts perFloor = allocCounts() - a0;
-    // Where the driver's allocations fall: in the calls, or in the flush and swap.
-    AllocCounts inCalls = {0, 0, 0}, inFinish = {0, 0, 0};
-    for (int i = 0; i < 100; i++) {
-        AllocCounts b0 = allocCounts();
-        replayFrame(trace, false);
-        AllocCounts b1 = allocCounts();
-        glFlush();
-        glutSwapBuffers();
-        AllocCounts b2 = allocCounts();
-        inCalls.all += (b1 - b0).all;
-        inFinish.all += (b2 - b1).all;
-    }
+    AllocCounts perImmediate = allocCounts() - a0;
 
-    std::printf("\n%s (%d blocks): %lld GL calls, %lld triangle blocks per frame\n", title,
-                blockCount, traceCallCount(trace), traceTriangleCount(trace));
+    std::printf("\n%s (%d blocks): the old pass made %lld GL calls, %lld triangle blocks per "
+                "frame\n",
+                title, blockCount, traceCallCount(trace), traceTriangleCount(trace));
     std::printf("  wall time\n");
-    std::printf("    display pass          %s\n", show(d, "ms").c_str());
-    std::printf("    floor (arrays)        %s\n", show(f, "ms").c_str());
-    std::printf("    display list          %s\n", show(l, "ms").c_str());
-    std::printf("    ratio display / floor %.3f (goal <= 1.2); display / list %.3f\n",
-                d.median / f.median, d.median / l.median);
+    std::printf("    display pass (arrays)   %s\n", show(d, "ms").c_str());
+    std::printf("    old immediate pass      %s\n", show(im, "ms").c_str());
+    std::printf("    old calls replayed      %s\n", show(f, "ms").c_str());
+    std::printf("    display list            %s\n", show(l, "ms").c_str());
+    std::printf("    display / list %.3f (goal <= 1.1); old immediate / list %.3f; display / old "
+                "immediate %.3f\n",
+                d.median / l.median, im.median / l.median, d.median / im.median);
     std::printf("  CPU time of the calling thread\n");
-    std::printf("    display pass          %s\n", show(dc, "ms").c_str());
-    std::printf("    floor (arrays)        %s\n", show(fc, "ms").c_str());
-    std::printf("    display list          %s\n", show(lc, "ms").c_str());
-    std::printf("    ratio display / floor %.3f; display / list %.3f\n", dc.median / fc.median,
-                dc.median / lc.median);
-    std::printf("  floor sends the same frame as display (GL_FEEDBACK, bit for bit): %s\n",
-                floorSame ? "yes" : "NO");
+    std::printf("    display pass (arrays)   %s\n", show(dc, "ms").c_str());
+    std::printf("    old immediate pass      %s\n", show(imc, "ms").c_str());
+    std::printf("    old calls replayed      %s\n", show(fc, "ms").c_str());
+    std::printf("    display list            %s\n", show(lc, "ms").c_str());
+    std::printf("    display / list %.3f; old immediate / list %.3f; display / old immediate "
+                "%.3f\n",
+                dc.median / lc.median, imc.median / lc.median, dc.median / imc.median);
+    std::printf("  display pass sends the old pass's frame (GL_FEEDBACK, bit for bit): %s; the "
+                "replay sends it too: %s\n",
+                immediateSame ? "yes" : "NO", floorSame ? "yes" : "NO");
     std::printf("  display list feedback: %s\n",
                 listSame ? "the same" : feedbackGap(fDisplay, fList).c_str());
     std::printf("  heap allocations per display pass: %.2f on the main thread, %.2f from the "
-                "program's own code, %.2f on other threads (floor: %.2f, %.2f, %.2f)\n",
+                "program's own code, %.2f on other threads (old immediate pass: %.2f, %.2f, "
+                "%.2f)\n",
                 perDisplay.all / 100.0, perDisplay.fromProgram / 100.0,
-                perDisplay.otherThreads / 100.0, perFloor.all / 100.0, perFloor.fromProgram / 100.0,
-                perFloor.otherThreads / 100.0);
-    std::printf("  of the floor's, %.2f fall in the drawing calls and %.2f in glFlush and "
-                "glutSwapBuffers\n",
-                inCalls.all / 100.0, inFinish.all / 100.0);
+                perDisplay.otherThreads / 100.0, perImmediate.all / 100.0,
+                perImmediate.fromProgram / 100.0, perImmediate.otherThreads / 100.0);
     glDeleteLists(activeList, 1);
     activeTrace = nullptr;
 }
@@ -576,16 +580,23 @@ __attribute__((noinline)) void profiledFrames(void (*frame)(), int n) {
     }
 }
 
-// Under callgrind: n display passes or n floor frames, after a warm-up of both.
+// Under callgrind: n frames of one kind (display, immediate, floor or list), after a warm-up.
 int profile(const char *what, int n) {
     loadScene(SAMPLE_FILE);
     FrameTrace trace = recordTrace(SAMPLE_FILE);
     activeTrace = &trace;
+    activeList = glGenLists(1);
+    glNewList(activeList, GL_COMPILE);
+    replayFrame(trace, false);
+    glEndList();
+    void (*frame)() = std::strcmp(what, "floor") == 0       ? floorFrame
+                      : std::strcmp(what, "immediate") == 0 ? immediateFrame
+                      : std::strcmp(what, "list") == 0      ? listFrame
+                                                            : display;
     for (int i = 0; i < 5; i++) {
-        display();
-        floorFrame();
+        frame();
     }
-    profiledFrames(std::strcmp(what, "floor") == 0 ? floorFrame : display, n);
+    profiledFrames(frame, n);
     return 0;
 }
 

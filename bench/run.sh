@@ -2,7 +2,7 @@
 # Builds and runs the benchmarks on an Xvfb display of their own (500x500 window, Mesa's
 # llvmpipe). Arguments go to vinca_bench (--reps N, --picks N, --cycles N, --startups N,
 # --only frames|pick|cycle|startup). With --callgrind first, it profiles the display pass
-# and the floor instead and prints the top entries and the instruction counts per frame.
+# and the display list instead and prints the top entries and the instruction counts per frame.
 # BUILD_DIR picks the build directory (default build/).
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -48,7 +48,7 @@ fi
 
 # Rasterizing on the calling thread puts the whole frame in the one profiled thread.
 frames=20
-for what in display floor; do
+for what in display list; do
     LP_NUM_THREADS=0 valgrind --tool=callgrind --callgrind-out-file="$outDir/$what.out" \
         --toggle-collect='*profiledFrames*' \
         "$build/bench/vinca_bench" --profile "$what" --frames "$frames" 2>"$outDir/$what.log"

@@ -1,9 +1,10 @@
 // vinca_gl_trace BLOCKFILE OUT: sets up the start-up state on BLOCKFILE and writes the
-// OpenGL calls of one display pass to OUT. The entry points below stand in front of the
-// real ones (found with RTLD_NEXT) in this executable only; they are every GL and GLUT
-// drawing entry point that display() reaches (nm of the scene, geometry and camera
-// objects), so the benchmark itself calls the library directly.
+// OpenGL calls of one display pass of the old immediate-mode drawing (immediate_scene.cpp) to
+// OUT. The entry points below stand in front of the real ones (found with RTLD_NEXT) in this
+// executable only; they are every GL and GLUT drawing entry point that pass reaches, so the
+// benchmark itself calls the library directly.
 #include "frame_trace.h"
+#include "immediate_scene.h"
 
 #include "app/app.h"
 #include "camera/camera.h"
@@ -206,7 +207,7 @@ int main(int argc, char **argv) {
     glEnable(GL_DEPTH_TEST);
 
     tracing = true;
-    display();
+    immediateDisplay();
     tracing = false;
     if (!writeTrace(argv[2], trace)) {
         std::fprintf(stderr, "vinca_gl_trace: cannot write %s\n", argv[2]);

@@ -1,5 +1,5 @@
-# Sourced by test.sh, bench/run.sh and tools/screenshot.sh: installing missing packages and
-# starting a private Xvfb display.
+# Sourced by test.sh, bench/run.sh and the scripts in tools/: installing missing packages,
+# starting a private Xvfb display and finding the vinca window on it.
 
 # installPackages PACKAGE...: installs the Debian packages named (the caller lists the
 # missing ones); without root it names them and stops.
@@ -29,4 +29,16 @@ startXvfb() {
     done
     export DISPLAY=":$(head -n 1 "$displayFile")"
     rm -f "$displayFile"
+}
+
+# vincaWindow: prints the id of the mapped vinca window, waiting up to 10 s; nothing if none.
+vincaWindow() {
+    local window=
+    for _ in $(seq 1 100); do
+        window=$(xdotool search --onlyvisible --name '^Tavrel. CAD. Vinca de puerto.$' \
+            2>/dev/null | tail -n 1) || true
+        [ -n "$window" ] && break
+        sleep 0.1
+    done
+    echo "$window"
 }

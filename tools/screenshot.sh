@@ -1,11 +1,13 @@
 #!/usr/bin/env bash
 # Renders the start-up frame of the sample block file on a private Xvfb display and saves it
-# as docs/screenshot.png. BUILD_DIR chooses the build directory (default build).
+# as docs/screenshot.png, and the claw cut from it as the 128 x 128 icon data/vinca.png.
+# BUILD_DIR chooses the build directory (default build).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source tools/lib.sh
 buildDir=${BUILD_DIR:-build}
 output=docs/screenshot.png
+icon=data/vinca.png
 
 need=()
 command -v Xvfb >/dev/null || need+=(xvfb)
@@ -32,13 +34,7 @@ trap cleanup EXIT
 
 "$buildDir/vinca" data/blocks.txt >/dev/null &
 vincaPid=$!
-window=
-for _ in $(seq 1 100); do
-    window=$(xdotool search --onlyvisible --name '^Tavrel. CAD. Vinca de puerto.$' 2>/dev/null |
-        tail -n 1) || true
-    [ -n "$window" ] && break
-    sleep 0.1
-done
+window=$(vincaWindow)
 if [ -z "$window" ]; then
     echo "The vinca window did not appear" >&2
     exit 1
@@ -57,3 +53,5 @@ xdotool windowfocus --sync "$window" key q
 wait "$vincaPid" || true
 vincaPid=
 echo "Wrote $output ($(convert "$output" -format '%wx%h' info:), $colours colours)"
+convert "$output" -crop 400x400+40+0 +repage -resize 128x128 -strip "$icon"
+echo "Wrote $icon ($(convert "$icon" -format '%wx%h' info:))"
