@@ -219,7 +219,10 @@ try {
         if (screenshotFile) await page.screenshot({ path: screenshotFile, fullPage: true });
     });
 
-    await check('a bad block file shows the colour error; a good one starts again', async () => {
+    await check('q ends the simulation; a bad block file shows the colour error; a good one starts again', async () => {
+        await page.locator('#canvas').focus();
+        await page.keyboard.press('q');
+        await page.waitForFunction(() => document.getElementById('status').textContent.includes('exit status 0'));
         const mark = (await narration(page)).length;
         const chooser = page.locator('#blockfile');
         await chooser.setInputFiles({ name: 'colour12.txt', mimeType: 'text/plain', buffer: Buffer.from('c\t-5\t0\t3\t1\t3\nc\t-7\t0\t-3\t2\t12\n') });

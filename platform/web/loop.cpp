@@ -6,6 +6,7 @@
 #include "app/app.h"
 #include "camera/camera.h"
 #include "common/common.h"
+#include "geometry/mesh.h"
 
 #include <cstdio>
 #include <emscripten.h>
@@ -14,6 +15,7 @@
 static void (*idleStep)() = nullptr;
 static bool stopped = false;
 static std::FILE *readingFile = nullptr; // open while the reader runs; a fatal error leaves it
+static bool meshReleased = false;        // by the ordinary exit, the only end with status 0
 
 void setIdleStep(void (*step)()) {
     idleStep = step;
@@ -37,6 +39,7 @@ void runMainLoop() {
 void quitProgram(int status) {
     stopped = true;
     idleStep = nullptr;
+    meshReleased = meshReleased || status == 0;
     EM_ASM(
         {
             if (Module['onQuit']) {
@@ -58,6 +61,10 @@ extern "C" EMSCRIPTEN_KEEPALIVE void pageLoadBlockFile(const char *name) {
     if (file == nullptr) {
         consolePrint("\nError al arbir fichero %s\n", name);
         quitProgram(1);
+    }
+    if (meshReleased) { // drawing from the released mesh would read freed memory
+        meshReleased = false;
+        buildUnitCylinder();
     }
     stopped = false;
     idleStep = nullptr;
