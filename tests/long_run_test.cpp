@@ -41,8 +41,8 @@ static void expectAtRest(const std::string &where) {
 }
 
 TEST(LongRun, TwoHundredCyclesWithMenuResets) {
-    // The sample quay plus the two blocks on the Z axis. Clicks are left out: the GL
-    // driver's selection mode leaks on its own, which would hide the program's heap.
+    // The sample quay plus the two blocks on the Z axis. Clicks are left out, so the figure
+    // is the cycles' heap alone; picks have their own bound (pick_memory_test.cpp).
     load("c -5 0 3 1 3\nc -7 0 -3 2 4\nc -4 0 -6 3 6\nc -8 0 4 4 5\nc -3 0 7 5 1\n"
          "c -6 0 -1.5 6 2\nc -2.5 0 -4 7 9\nc -6.5 0 6.5 8 10\nc -3.5 0 4.5 9 7\n"
          "c -8.5 0 -1.5 10 11\nc 0 0 6 11 0\nc 0 0 -6 12 8\n");
