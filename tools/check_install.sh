@@ -31,13 +31,11 @@ banner=$(printf '\n\n Proyecto Dise\xf1o y constucci\xf3n de una vinca de puerto
 ' 8,2,4,6,o,l,u,j,h,k mueven la camara\n Boton derecho del raton activa el menu\n'\
 ' Escape o q : Salir\n\n\nend')
 
-checks=0
 failed=()
 # check NAME COMMAND...: passes when the command does; what it prints is shown under it.
 check() {
     local name=$1 out
     shift
-    checks=$((checks + 1))
     if out=$("$@" 2>&1); then
         echo "ok    $name"
     else
@@ -90,8 +88,8 @@ check "icon is a 128 x 128 PNG" grep -q 'PNG image data, 128 x 128' \
 check "cpack -G DEB: contents and Depends" debian
 
 if [ ${#failed[@]} -eq 0 ]; then
-    echo "Install check passed: all $checks checks"
+    echo "Install check passed"
 else
-    echo "Install check FAILED: ${#failed[@]} of $checks checks (the FAIL lines above)"
+    echo "Install check FAILED: ${#failed[@]} checks (the FAIL lines above)"
     exit 1
 fi

@@ -1,9 +1,8 @@
 #!/usr/bin/env bash
 # Records one whole loading cycle of the sample block file on a private Xvfb display, from the
 # click on a block to the crane at rest again, and writes it as docs/demo.gif: the window
-# grabbed over and over while the program runs, about ten frames a second of the real cycle,
-# each shown for as long as it really lasted. BUILD_DIR chooses the build directory (default
-# build).
+# grabbed every 100 ms while the program runs, ten frames a second of the real cycle.
+# BUILD_DIR chooses the build directory (default build).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source tools/lib.sh
@@ -52,28 +51,24 @@ fi
 xdotool mousemove --window "$window" 250 480 type --delay 5 "$viewKeys"
 sleep 1
 
-# Each frame is named by the time its grab started, in milliseconds.
-now() { echo $((${EPOCHREALTIME/./} / 1000)); }
+# The program runs 100 ms at a time and is stopped while its window is grabbed, so the frames
+# are ten a second of its own running time however long a grab takes; until "Operaci\xf3n
+# completada ... Esperando nueva orden ;D", for a minute at most.
 grab() {
-    import -window "$window" -crop 500x500+0+0 +repage "$frames/$(now).png"
+    import -window "$window" -crop 500x400+0+0 +repage "$frames/$(printf %04d "$1").png"
 }
-grab
+grab 0
 xdotool mousemove --window "$window" "$blockX" "$blockY" click 1
-# A grab started every 100 ms, two at most under way, until "Operaci\xf3n completada ...
-# Esperando nueva orden ;D", for a minute at most.
-lanes=("" "")
-next=$(now)
-for ((i = 0; SECONDS < 60; i++)); do
+for ((i = 1; i <= 600; i++)); do
+    sleep 0.1
+    kill -STOP "$vincaPid"
+    grab "$i"
+    kill -CONT "$vincaPid"
     grep -q "Esperando nueva orden" "$frames/console" && break
-    [ -z "${lanes[i % 2]}" ] || wait "${lanes[i % 2]}"
-    grab &
-    lanes[i % 2]=$!
-    next=$(($(now) > next + 100 ? $(now) : next + 100))
-    pause=$((next - $(now)))
-    [ $pause -le 0 ] || sleep "0.$(printf %03d $pause)"
 done
-for pid in "${lanes[@]}"; do [ -z "$pid" ] || wait "$pid"; done
-grab
+sleep 0.1
+last=$((i + 1))
+grab "$last"
 if ! grep -q "En camino" "$frames/console" || ! grep -q "Esperando nueva" "$frames/console"; then
     echo "No whole cycle: the click at $blockX, $blockY fetched no block, or it did not end:" >&2
     cat "$frames/console" >&2
@@ -83,19 +78,12 @@ xdotool mousemove --window "$window" 250 480 key q
 wait "$vincaPid" || true
 vincaPid=
 
-# Frames at least 100 ms apart; each shown until the next one kept (in hundredths of a
-# second), the still before the click for a second and the crane at rest for two; the empty
-# bottom of the window cut off.
-mapfile -t times < <(ls "$frames" | sed -n 's/\.png$//p' | sort -n)
-kept=("${times[0]}")
-for t in "${times[@]:1}"; do
-    [ $((t - kept[-1])) -ge 100 ] && kept+=("$t")
+# Ten frames a second; the still before the click shown for a second, the crane at rest again
+# for two.
+args=(-delay 100 "$frames/0000.png" -delay 10)
+for ((i = 1; i < last; i++)); do
+    args+=("$frames/$(printf %04d "$i").png")
 done
-args=(-delay 100 "$frames/${kept[0]}.png")
-for ((i = 1; i < ${#kept[@]} - 1; i++)); do
-    args+=(-delay $(((kept[i + 1] - kept[i] + 5) / 10)) "$frames/${kept[i]}.png")
-done
-args+=(-delay 200 "$frames/${kept[-1]}.png")
-convert "${args[@]}" -crop 500x400+0+0 +repage -loop 0 +dither -colors 64 -layers Optimize "$output"
-echo "Wrote $output: ${#kept[@]} frames over $(((kept[-1] - kept[0]) / 1000)) s," \
-    "$(($(stat -c %s "$output") / 1024)) KiB"
+convert "${args[@]}" -delay 200 "$frames/$(printf %04d "$last").png" -loop 0 +dither \
+    -colors 64 -layers Optimize "$output"
+echo "Wrote $output: $((last + 1)) frames, $(($(stat -c %s "$output") / 1024)) KiB"
