@@ -6,15 +6,19 @@
 static_assert(sizeof(Point3) == 3 * sizeof(GLfloat), "Point3 is read as three packed floats");
 static_assert(sizeof(MeshEdge) == 2 * sizeof(GLuint), "edges are read as index pairs");
 
-void drawLitTriangles(const LitVertex *vertices, int count) {
+void drawLitTriangles(const LitVertex *vertices, int count, const unsigned int *indices) {
     glEnableClientState(GL_VERTEX_ARRAY);
     glEnableClientState(GL_NORMAL_ARRAY);
     glNormalPointer(GL_FLOAT, sizeof(LitVertex), &vertices[0].normal);
     glVertexPointer(3, GL_FLOAT, sizeof(LitVertex), &vertices[0].position);
-    glDrawArrays(GL_TRIANGLES, 0, count);
+    if (indices != nullptr) {
+        glDrawElements(GL_TRIANGLES, count, GL_UNSIGNED_INT, indices);
+    } else {
+        glDrawArrays(GL_TRIANGLES, 0, count);
+    }
     glDisableClientState(GL_NORMAL_ARRAY);
     glDisableClientState(GL_VERTEX_ARRAY);
-    const Point3 &last = vertices[count - 1].normal;
+    const Point3 &last = vertices[indices != nullptr ? indices[count - 1] : count - 1].normal;
     glNormal3f(last.x, last.y, last.z);
 }
 
@@ -56,7 +60,7 @@ static void drawEdges(const RevolutionMesh &mesh, int count) {
 
 static void drawTriangles(const RevolutionMesh &mesh) {
     glEnable(GL_NORMALIZE);
-    drawLitTriangles(mesh.litTriangles, 3 * mesh.triangleCount);
+    drawLitTriangles(mesh.litVertices, 3 * mesh.triangleCount, mesh.litIndices);
 }
 
 void drawMesh(RevolutionMesh mesh, int mode) {

@@ -3,8 +3,10 @@
 
 #include "platform/platform.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <cstring>
 
 RevolutionMesh unitCylinder;
 Point3 cylinderProfile[CYLINDER_PROFILE_POINTS];
@@ -31,7 +33,9 @@ RevolutionMesh allocateMesh(int profileCount, int segmentCount) {
     mesh.triangles = static_cast<MeshTriangle *>(allocateOrDie(sizeof(MeshTriangle) * triangles));
     mesh.vertices = static_cast<Point3 *>(
         allocateOrDie(sizeof(Point3) * static_cast<size_t>(profileCount) * segmentCount));
-    mesh.litTriangles = static_cast<LitVertex *>(allocateOrDie(sizeof(LitVertex) * 3 * triangles));
+    mesh.litVertices = static_cast<LitVertex *>(allocateOrDie(sizeof(LitVertex) * 3 * triangles));
+    mesh.litIndices =
+        static_cast<unsigned int *>(allocateOrDie(sizeof(unsigned int) * 3 * triangles));
     return mesh;
 }
 
@@ -52,6 +56,37 @@ static Point3 rotateStep(Point3 p, double c, double s, char axis) {
         // Unknown axis: keep the columns defined (copies) rather than leave them unset.
         return p;
     }
+}
+
+// Keeps the first of each run of bit-identical vertices (the caps' axis points, the two
+// triangles of a flat side quad whose normals come out equal) and indexes them: GL then
+// lights each once, as it does for a display list. Returns how many are kept.
+static int mergeEqualVertices(LitVertex *lit, int count, unsigned int *indices) {
+    int *order = static_cast<int *>(allocateOrDie(sizeof(int) * count));
+    for (int i = 0; i < count; i++) {
+        order[i] = i;
+    }
+    auto compare = [&](int a, int b) { return std::memcmp(&lit[a], &lit[b], sizeof(LitVertex)); };
+    std::sort(order, order + count, [&](int a, int b) {
+        int c = compare(a, b);
+        return c < 0 || (c == 0 && a < b);
+    });
+    // indices[i] first names the earliest copy of vertex i, then its place among those kept.
+    for (int k = 0; k < count; k++) {
+        bool repeat = k > 0 && compare(order[k], order[k - 1]) == 0;
+        indices[order[k]] = repeat ? indices[order[k - 1]] : static_cast<unsigned int>(order[k]);
+    }
+    std::free(order);
+    int kept = 0;
+    for (int i = 0; i < count; i++) {
+        if (indices[i] == static_cast<unsigned int>(i)) {
+            lit[kept] = lit[i];
+            indices[i] = static_cast<unsigned int>(kept++);
+        } else {
+            indices[i] = indices[indices[i]];
+        }
+    }
+    return kept;
 }
 
 RevolutionMesh buildRevolutionMesh(const Point3 *profile, int profileCount, int segmentCount,
@@ -113,9 +148,10 @@ RevolutionMesh buildRevolutionMesh(const Point3 *profile, int profileCount, int 
         Point3 w = {v2.x - v0.x, v2.y - v0.y, v2.z - v0.z};
         Point3 n = (i % 2 == 1) ? crossProduct(u, w) : crossProduct(w, u);
         for (int corner = 0; corner < 3; corner++) {
-            mesh.litTriangles[3 * i + corner] = {n, mesh.vertices[tri.v[corner]]};
+            mesh.litVertices[3 * i + corner] = {n, mesh.vertices[tri.v[corner]]};
         }
     }
+    mesh.litVertexCount = mergeEqualVertices(mesh.litVertices, 3 * t, mesh.litIndices);
 
     mesh.profileCount = p;
     mesh.segmentCount = s;
@@ -135,7 +171,8 @@ void buildUnitCylinder() {
 }
 
 void freeMesh(RevolutionMesh mesh, int rowCount) {
-    std::free(mesh.litTriangles);
+    std::free(mesh.litIndices);
+    std::free(mesh.litVertices);
     std::free(mesh.vertices);
     std::free(mesh.edges);
     std::free(mesh.triangles);

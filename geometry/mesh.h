@@ -22,16 +22,18 @@ struct LitVertex {
 // Vertex k (profile point k % profileCount in column k / profileCount) lives at
 // rows[k % profileCount][k / profileCount] and, for drawing, at vertices[k].
 struct RevolutionMesh {
-    Point3 **rows;           // profileCount rows of segmentCount points
-    MeshEdge *edges;         // profile edges, circle edges, diagonals
-    MeshTriangle *triangles; // two per grid quad, column by column
-    Point3 *vertices;        // P*S points in index order: what the edges index
-    LitVertex *litTriangles; // 3 per triangle in drawing order, each with its face's normal
-    int profileCount;        // P
-    int segmentCount;        // S
-    int edgeCount;           // P*S + (2P-2)*S
-    int gridEdgeCount;       // P*S + (P-1)*S: profile and circle edges only
-    int triangleCount;       // (2P-2)*S
+    Point3 **rows;            // profileCount rows of segmentCount points
+    MeshEdge *edges;          // profile edges, circle edges, diagonals
+    MeshTriangle *triangles;  // two per grid quad, column by column
+    Point3 *vertices;         // P*S points in index order: what the edges index
+    LitVertex *litVertices;   // each distinct (face normal, position) pair of the triangles
+    unsigned int *litIndices; // 3 per triangle in drawing order, into litVertices
+    int litVertexCount;
+    int profileCount;  // P
+    int segmentCount;  // S
+    int edgeCount;     // P*S + (2P-2)*S
+    int gridEdgeCount; // P*S + (P-1)*S: profile and circle edges only
+    int triangleCount; // (2P-2)*S
 };
 
 const int MESH_WIRE = 0;
@@ -44,7 +46,7 @@ const int CYLINDER_SEGMENTS = 200;
 extern RevolutionMesh unitCylinder;                     // radius 0.5, height 1, on the origin
 extern Point3 cylinderProfile[CYLINDER_PROFILE_POINTS]; // written once by buildUnitCylinder
 
-// Allocates the six kinds of heap blocks; only rows, edges and triangles are set.
+// Allocates the seven kinds of heap blocks; only rows, edges and triangles are set.
 // Prints the memory error and exits with status 1 if any allocation fails.
 RevolutionMesh allocateMesh(int profileCount, int segmentCount);
 
@@ -72,9 +74,10 @@ void drawMesh(RevolutionMesh mesh, int mode);
 // vertex goes through glBegin/glEnd, whose vertices the GL_SELECT pass of some drivers never
 // frees. Both leave the client array state disabled, as they found it.
 
-// GL_TRIANGLES from count vertices, each with its own normal; leaves the last normal current,
-// as immediate mode would, since the axes are lit with whatever normal was current.
-void drawLitTriangles(const LitVertex *vertices, int count);
+// GL_TRIANGLES from count vertices (or, with indices, from count indices into vertices), each
+// with its own normal; leaves the last normal current, as immediate mode would, since the axes
+// are lit with whatever normal was current.
+void drawLitTriangles(const LitVertex *vertices, int count, const unsigned int *indices = nullptr);
 
 // GL_LINES from count vertices (or, with indices, from count indices into vertices), lit with
 // the current normal.

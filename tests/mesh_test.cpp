@@ -118,9 +118,10 @@ TEST(AllocateMeshDeathTest, EveryFailedAllocationEndsWithStatus1) {
     struct {
         const char *which;
         long profileCount, segmentCount;
-    } cases[] = {{"row pointers", M / 4, 1},  {"row 2 of 4", 4, M / 30},
-                 {"edge array", 2, M / 52},   {"triangle array", 2, M / 68},
-                 {"vertex array", 2, M / 90}, {"lit triangle array", 2, M / 150}};
+    } cases[] = {{"row pointers", M / 4, 1},     {"row 2 of 4", 4, M / 30},
+                 {"edge array", 2, M / 52},      {"triangle array", 2, M / 68},
+                 {"vertex array", 2, M / 90},    {"lit vertex array", 2, M / 150},
+                 {"lit index array", 2, M / 260}};
     for (const auto &c : cases) {
         SCOPED_TRACE(c.which);
         EXPECT_EXIT(allocateUnderCap(M, c.profileCount, c.segmentCount), testing::ExitedWithCode(1),
