@@ -78,4 +78,7 @@ echo "== Whole suite"
 ctest --test-dir build --output-on-failure -j "$jobs" || failed+=(suite)
 tools/check_install.sh || failed+=("install check")
 web/test.sh || failed+=("browser test") # emscripten build of the page, driven in Chromium
+# Six stages: sanitizer suite, sanitizer reports, fuzzer, whole suite, install, browser.
+[ ${#failed[@]} -eq 0 ] || echo "FAILED: ${failed[*]}"
+echo "stages: $((6 - ${#failed[@]})) passed, ${#failed[@]} failed"
 [ ${#failed[@]} -eq 0 ]
