@@ -55,6 +55,12 @@ __attribute__((noinline)) void GLAPIENTRY glDrawArrays(GLenum mode, GLint first,
     sinkEnum = mode + first + count;
 }
 
+__attribute__((noinline)) void GLAPIENTRY glDrawElements(GLenum mode, GLsizei count, GLenum type,
+                                                         const void *indices) {
+    sinkEnum = mode + count + type;
+    sinkPointer = indices;
+}
+
 __attribute__((noinline)) void GLAPIENTRY glNormal3f(GLfloat x, GLfloat y, GLfloat z) {
     sink = x + y + z;
 }
