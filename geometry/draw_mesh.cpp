@@ -5,14 +5,15 @@
 
 static_assert(sizeof(Point3) == 3 * sizeof(GLfloat), "Point3 is read as three packed floats");
 static_assert(sizeof(MeshEdge) == 2 * sizeof(GLuint), "edges are read as index pairs");
+static_assert(sizeof(unsigned short) == sizeof(GLushort), "mesh indices are GLushort");
 
-void drawLitTriangles(const LitVertex *vertices, int count, const unsigned int *indices) {
+void drawLitTriangles(const LitVertex *vertices, int count, const unsigned short *indices) {
     glEnableClientState(GL_VERTEX_ARRAY);
     glEnableClientState(GL_NORMAL_ARRAY);
     glNormalPointer(GL_FLOAT, sizeof(LitVertex), &vertices[0].normal);
     glVertexPointer(3, GL_FLOAT, sizeof(LitVertex), &vertices[0].position);
     if (indices != nullptr) {
-        glDrawElements(GL_TRIANGLES, count, GL_UNSIGNED_INT, indices);
+        glDrawElements(GL_TRIANGLES, count, GL_UNSIGNED_SHORT, indices);
     } else {
         glDrawArrays(GL_TRIANGLES, 0, count);
     }

@@ -35,7 +35,7 @@ RevolutionMesh allocateMesh(int profileCount, int segmentCount) {
         allocateOrDie(sizeof(Point3) * static_cast<size_t>(profileCount) * segmentCount));
     mesh.litVertices = static_cast<LitVertex *>(allocateOrDie(sizeof(LitVertex) * 3 * triangles));
     mesh.litIndices =
-        static_cast<unsigned int *>(allocateOrDie(sizeof(unsigned int) * 3 * triangles));
+        static_cast<unsigned short *>(allocateOrDie(sizeof(unsigned short) * 3 * triangles));
     return mesh;
 }
 
@@ -60,9 +60,12 @@ static Point3 rotateStep(Point3 p, double c, double s, char axis) {
 
 // Keeps the first of each run of bit-identical vertices (the caps' axis points, the two
 // triangles of a flat side quad whose normals come out equal) and indexes them: GL then
-// lights each once, as it does for a display list. Returns how many are kept.
-static int mergeEqualVertices(LitVertex *lit, int count, unsigned int *indices) {
+// lights each once, as it does for a display list. Indices are 16-bit, the widest that
+// every GL (the browser's too) draws from; a mesh with more distinct vertices than they can
+// name is left whole and unindexed (returns -1). Returns how many are kept.
+static int mergeEqualVertices(LitVertex *lit, int count, unsigned short *indices) {
     int *order = static_cast<int *>(allocateOrDie(sizeof(int) * count));
+    int *first = static_cast<int *>(allocateOrDie(sizeof(int) * count));
     for (int i = 0; i < count; i++) {
         order[i] = i;
     }
@@ -71,21 +74,28 @@ static int mergeEqualVertices(LitVertex *lit, int count, unsigned int *indices) 
         int c = compare(a, b);
         return c < 0 || (c == 0 && a < b);
     });
-    // indices[i] first names the earliest copy of vertex i, then its place among those kept.
+    // first[i] names the earliest copy of vertex i, then its place among those kept.
+    int distinct = 0;
     for (int k = 0; k < count; k++) {
         bool repeat = k > 0 && compare(order[k], order[k - 1]) == 0;
-        indices[order[k]] = repeat ? indices[order[k - 1]] : static_cast<unsigned int>(order[k]);
+        first[order[k]] = repeat ? first[order[k - 1]] : order[k];
+        distinct += repeat ? 0 : 1;
     }
     std::free(order);
-    int kept = 0;
-    for (int i = 0; i < count; i++) {
-        if (indices[i] == static_cast<unsigned int>(i)) {
-            lit[kept] = lit[i];
-            indices[i] = static_cast<unsigned int>(kept++);
-        } else {
-            indices[i] = indices[indices[i]];
+    int kept = -1;
+    if (distinct <= MAX_MESH_INDEX + 1) {
+        kept = 0;
+        for (int i = 0; i < count; i++) {
+            if (first[i] == i) {
+                lit[kept] = lit[i];
+                first[i] = kept++;
+            } else {
+                first[i] = first[first[i]];
+            }
+            indices[i] = static_cast<unsigned short>(first[i]);
         }
     }
+    std::free(first);
     return kept;
 }
 
@@ -152,6 +162,11 @@ RevolutionMesh buildRevolutionMesh(const Point3 *profile, int profileCount, int 
         }
     }
     mesh.litVertexCount = mergeEqualVertices(mesh.litVertices, 3 * t, mesh.litIndices);
+    if (mesh.litVertexCount < 0) {
+        std::free(mesh.litIndices);
+        mesh.litIndices = nullptr;
+        mesh.litVertexCount = 3 * t;
+    }
 
     mesh.profileCount = p;
     mesh.segmentCount = s;

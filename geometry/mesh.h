@@ -22,12 +22,13 @@ struct LitVertex {
 // Vertex k (profile point k % profileCount in column k / profileCount) lives at
 // rows[k % profileCount][k / profileCount] and, for drawing, at vertices[k].
 struct RevolutionMesh {
-    Point3 **rows;            // profileCount rows of segmentCount points
-    MeshEdge *edges;          // profile edges, circle edges, diagonals
-    MeshTriangle *triangles;  // two per grid quad, column by column
-    Point3 *vertices;         // P*S points in index order: what the edges index
-    LitVertex *litVertices;   // each distinct (face normal, position) pair of the triangles
-    unsigned int *litIndices; // 3 per triangle in drawing order, into litVertices
+    Point3 **rows;              // profileCount rows of segmentCount points
+    MeshEdge *edges;            // profile edges, circle edges, diagonals
+    MeshTriangle *triangles;    // two per grid quad, column by column
+    Point3 *vertices;           // P*S points in index order: what the edges index
+    LitVertex *litVertices;     // each distinct (face normal, position) pair of the triangles
+    unsigned short *litIndices; // 3 per triangle in drawing order, into litVertices; null
+                                // when there are too many for 16 bits: draw litVertices whole
     int litVertexCount;
     int profileCount;  // P
     int segmentCount;  // S
@@ -35,6 +36,8 @@ struct RevolutionMesh {
     int gridEdgeCount; // P*S + (P-1)*S: profile and circle edges only
     int triangleCount; // (2P-2)*S
 };
+
+const int MAX_MESH_INDEX = 65535; // litIndices are 16-bit
 
 const int MESH_WIRE = 0;
 const int MESH_SOLID = 1;
@@ -77,7 +80,8 @@ void drawMesh(RevolutionMesh mesh, int mode);
 // GL_TRIANGLES from count vertices (or, with indices, from count indices into vertices), each
 // with its own normal; leaves the last normal current, as immediate mode would, since the axes
 // are lit with whatever normal was current.
-void drawLitTriangles(const LitVertex *vertices, int count, const unsigned int *indices = nullptr);
+void drawLitTriangles(const LitVertex *vertices, int count,
+                      const unsigned short *indices = nullptr);
 
 // GL_LINES from count vertices (or, with indices, from count indices into vertices), lit with
 // the current normal.

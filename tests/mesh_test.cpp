@@ -94,6 +94,32 @@ TEST(RevolutionMesh, AxisLettersAndDirection) {
     }
 }
 
+// Every triangle corner reaches its own position through the drawing arrays: indexed by 16-bit
+// indices for the cylinder, whole for a mesh with more distinct corners than 16 bits name.
+TEST(RevolutionMesh, DrawingArraysNameEveryTriangleCorner) {
+    const Point3 wavy[] = {{0.5f, 0, 0}, {0.7f, 0.3f, 0}, {0.4f, 0.6f, 0}, {0.9f, 1, 0}};
+    struct {
+        const Point3 *profile;
+        int points, segments;
+        bool indexed;
+    } meshes[] = {{cylinderProfile, 4, 200, true}, {wavy, 4, 12000, false}};
+    buildUnitCylinder();
+    freeMesh(unitCylinder, 4);
+    for (const auto &c : meshes) {
+        RevolutionMesh m = buildRevolutionMesh(c.profile, c.points, c.segments, 'y');
+        ASSERT_EQ(m.litIndices != nullptr, c.indexed) << c.segments << " segments";
+        EXPECT_LE(m.litVertexCount, c.indexed ? MAX_MESH_INDEX + 1 : 3 * m.triangleCount);
+        int wrong = 0;
+        for (int i = 0; i < 3 * m.triangleCount; i++) {
+            int k = c.indexed ? m.litIndices[i] : i;
+            const Point3 &want = m.vertices[m.triangles[i / 3].v[i % 3]];
+            wrong += k < m.litVertexCount && same(m.litVertices[k].position, want, 0) ? 0 : 1;
+        }
+        EXPECT_EQ(wrong, 0) << c.segments << " segments";
+        freeMesh(m, c.points);
+    }
+}
+
 TEST(CrossProduct, RightHanded) {
     EXPECT_TRUE(same(crossProduct({1, 0, 0}, {0, 1, 0}), {0, 0, 1}));
     EXPECT_TRUE(same(crossProduct({0, 1, 0}, {1, 0, 0}), {0, 0, -1}));
