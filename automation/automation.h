@@ -53,6 +53,14 @@ void pickBlock(int x, int y);
 // matrix. Returns the hit count; *block is the front-most block hit, or -1.
 int selectPick(int x, int y, int *block);
 
+// The same answer without OpenGL selection, for the browser: the pick scene in flat
+// colours, read back with glReadPixels. Returns the blocks seen in the region plus one if
+// the axes or the quay show there: 0 exactly where selectPick's count is 0. Sets *block as
+// selectPick does. Draws into the corner of the buffer it reads (up to 100 x 100 pixels)
+// and does not swap: the caller redraws. Puts back the GL state it changes, but leaves
+// the current colour white and the modelview matrix selected.
+int colourPick(int x, int y, int *block);
+
 // The pickable scene under names; only while the render mode is GL_SELECT.
 void drawPickScene();
 
