@@ -35,28 +35,7 @@ typedef std::vector<unsigned> Image;
 // The frame the program's start-up leads to, drawn here: app/main.cpp's display mode (the
 // test main's window), enables, lights and block file.
 Image libraryFrame(const char *blockFile) {
-    glutSetWindow(testWindow);
-    setCameraDefaults();
-    reshape(SIZE, SIZE);
-    initProjection();
-    if (unitCylinder.rows == nullptr) {
-        buildUnitCylinder();
-    }
-    glEnable(GL_AUTO_NORMAL);
-    glEnable(GL_NORMALIZE);
-    blockCount = 0;
-    std::FILE *file = openBlockFile(blockFile);
-    EXPECT_NE(file, nullptr) << blockFile;
-    if (file != nullptr) {
-        readBlockFile(file);
-        std::fclose(file);
-    }
-    manualMode = 0;
-    heldBlock = targetBlock = -1;
-    glEnable(GL_LIGHTING);
-    glEnable(GL_LIGHT0);
-    glEnable(GL_LIGHT1);
-    glEnable(GL_DEPTH_TEST);
+    loadStartUpState(blockFile);
     display();
     // The hidden window keeps its back buffer readable after the swap.
     std::vector<unsigned char> rgb(SIZE * SIZE * 3);

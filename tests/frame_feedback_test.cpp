@@ -34,31 +34,6 @@ const char *const BLOCK_FILE = VINCA_SOURCE_DIR "/tests/data/frame_blocks.txt";
 const char *const FEEDBACK_FILE = VINCA_SOURCE_DIR "/tests/data/frame_feedback.bin";
 const GLsizei FEEDBACK_CAPACITY = 4 * 1024 * 1024;
 
-// The state start-up leaves before the first frame, on the test file.
-void startUpState() {
-    setCameraDefaults();
-    glutSetWindow(testWindow);
-    reshape(500, 500);
-    initProjection();
-    if (unitCylinder.rows == nullptr) {
-        buildUnitCylinder();
-    }
-    glEnable(GL_AUTO_NORMAL);
-    glEnable(GL_NORMALIZE);
-    blockCount = 0;
-    std::FILE *file = std::fopen(BLOCK_FILE, "r");
-    ASSERT_NE(file, nullptr) << BLOCK_FILE;
-    readBlockFile(file);
-    std::fclose(file);
-    manualMode = 0;
-    heldBlock = -1;
-    targetBlock = -1;
-    glEnable(GL_LIGHTING);
-    glEnable(GL_LIGHT0);
-    glEnable(GL_LIGHT1);
-    glEnable(GL_DEPTH_TEST);
-}
-
 std::vector<float> feedbackOfDisplay() {
     std::vector<float> buffer(FEEDBACK_CAPACITY);
     glFeedbackBuffer(FEEDBACK_CAPACITY, GL_3D_COLOR, buffer.data());
@@ -74,7 +49,7 @@ std::vector<float> feedbackOfDisplay() {
 // with a block in the claw, one bay's blocks already unloaded.
 std::vector<std::vector<float>> capturedFrames() {
     std::vector<std::vector<float>> frames;
-    startUpState();
+    loadStartUpState(BLOCK_FILE);
     frames.push_back(feedbackOfDisplay());
 
     cranePose = {-37.0f, 23.0f, 7.0f, 29.0f};

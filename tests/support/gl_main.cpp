@@ -2,12 +2,41 @@
 // asked to hide, which GLUT does only inside a loop the tests never run.
 #include "support/gl_window.h"
 
+#include "app/app.h"
+#include "camera/camera.h"
+#include "geometry/mesh.h"
+
 #include "platform/platform.h"
 #include <gtest/gtest.h>
 
 int testWindow = 0;
 
 static void noDisplay() {}
+
+void loadStartUpState(const char *blockFile) {
+    glutSetWindow(testWindow);
+    setCameraDefaults();
+    reshape(500, 500);
+    initProjection();
+    if (unitCylinder.rows == nullptr) {
+        buildUnitCylinder();
+    }
+    glEnable(GL_AUTO_NORMAL);
+    glEnable(GL_NORMALIZE);
+    blockCount = 0;
+    std::FILE *file = openBlockFile(blockFile);
+    EXPECT_NE(file, nullptr) << blockFile;
+    if (file != nullptr) {
+        readBlockFile(file);
+        std::fclose(file);
+    }
+    manualMode = 0;
+    heldBlock = targetBlock = -1;
+    glEnable(GL_LIGHTING);
+    glEnable(GL_LIGHT0);
+    glEnable(GL_LIGHT1);
+    glEnable(GL_DEPTH_TEST);
+}
 
 int main(int argc, char **argv) {
     testing::InitGoogleTest(&argc, argv);

@@ -4,4 +4,8 @@
 
 extern int testWindow; // GLUT window id; its context is current in every test
 
+// The state the program's start-up leaves before its first frame, on blockFile, in the test
+// window: camera, projection, mesh, enables, lights and the blocks as read.
+void loadStartUpState(const char *blockFile);
+
 #endif
