@@ -26,6 +26,15 @@ std::FILE *openBlockFile(const char *name);
 // status 1 on a colour outside 0..11. Does not close the file.
 void readBlockFile(std::FILE *file);
 
+// Most bytes of a block file that start-up reads. Thirty records take a few hundred; more
+// than this that has not filled the table is no block file (/dev/zero, a disk image).
+const unsigned long BLOCK_FILE_LIMIT = 1ul << 20;
+
+// Start-up's reading: at most BLOCK_FILE_LIMIT bytes of file (waiting, on a pipe, for them
+// or for its end), read by readBlockFile with the same result as on the file itself. Exits
+// with status 1 and a message when the reader would go on past them. Does not close file.
+void loadBlockFile(std::FILE *file);
+
 void printBanner();
 
 // Called once at start-up, after the window exists.

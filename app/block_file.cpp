@@ -4,6 +4,9 @@
 #include "common/common.h"
 #include "platform/platform.h"
 
+#include <stdio.h> // fmemopen (POSIX)
+#include <vector>
+
 std::FILE *openBlockFile(const char *name) {
     // Read-only: the file is never written, and a write-protected file must load.
     std::FILE *file = std::fopen(name, "r");
@@ -60,4 +63,48 @@ void readBlockFile(std::FILE *file) {
         }
     }
     setRestPose();
+}
+
+// A read-only stream over size bytes: a memory stream where the C library has one (POSIX,
+// the browser's), else a temporary file (Windows; also where fmemopen refuses size 0).
+static std::FILE *streamOver(char *bytes, std::size_t size) {
+#if !defined(_WIN32)
+    std::FILE *memory = fmemopen(bytes, size, "r");
+    if (memory != nullptr) {
+        return memory;
+    }
+#endif
+    std::FILE *temporary = std::tmpfile();
+    if (temporary == nullptr) {
+        return nullptr;
+    }
+    if (std::fwrite(bytes, 1, size, temporary) != size) {
+        std::fclose(temporary);
+        return nullptr;
+    }
+    std::rewind(temporary);
+    return temporary;
+}
+
+void loadBlockFile(std::FILE *file) {
+    std::vector<char> bytes(BLOCK_FILE_LIMIT);
+    std::size_t size = std::fread(bytes.data(), 1, bytes.size(), file);
+    bool more = size == bytes.size() && std::fgetc(file) != EOF;
+    std::FILE *stream = streamOver(bytes.data(), size);
+    if (stream == nullptr) {
+        consolePrint("\nError al leer fichero de datos.. ");
+        quitProgram(1);
+    }
+    readBlockFile(stream);
+    // The reader looked beyond the bytes read only if it met their end: a full table
+    // before it gives what the whole file gives.
+    bool reachedEnd = std::feof(stream) != 0;
+    std::fclose(stream);
+    if (more && reachedEnd) {
+        bytes = std::vector<char>();
+        consolePrint("\nError al leer fichero de datos.. ");
+        consolePrint("\nEl fichero tiene m\xe1s de %lu bytes sin llegar a %d bloques",
+                     BLOCK_FILE_LIMIT, MAX_BLOCKS);
+        quitProgram(1);
+    }
 }

@@ -64,6 +64,10 @@ int main(int argc, char **argv) {
 
     setCameraDefaults();
     printBanner();
+    // Before the window, so that input with no end can only keep a process waiting (a pipe
+    // that stays open, as cat would) or end it, never freeze a window.
+    loadBlockFile(file);
+    std::fclose(file);
 
     // GLUT sees only the program name, so the user's arguments stay ours alone.
     int glutArgc = 1;
@@ -81,9 +85,7 @@ int main(int argc, char **argv) {
     buildUnitCylinder();
     glEnable(GL_AUTO_NORMAL);
     glEnable(GL_NORMALIZE);
-    readBlockFile(file);
     createMenu();
-    std::fclose(file);
     glutMouseFunc(mouse);
     glutKeyboardFunc(keyboard);
     glutSpecialFunc(specialKey);

@@ -1,6 +1,8 @@
 // The frame loop on a desktop: GLUT's idle callback and main loop.
 #include "platform/platform.h"
 
+#include "platform/desktop/native_window.h"
+
 #include <cstdlib>
 
 void setIdleStep(void (*step)()) {
@@ -8,6 +10,8 @@ void setIdleStep(void (*step)()) {
 }
 
 void runMainLoop() {
+    syncSwapsToDisplay();
+    endWithWindow();
     glutMainLoop();
 }
 

@@ -43,6 +43,7 @@ static bool started(VincaProcess *p, pid_t pid, int outFd) {
     p->outFd = outFd;
     p->out.clear();
     p->status = -1;
+    p->signal = 0;
     p->exited = false;
     return true;
 }
@@ -182,6 +183,7 @@ static void reap(VincaProcess *p, int options) {
     if (waitpid(p->pid, &st, options) == p->pid) {
         p->exited = true;
         p->status = WIFEXITED(st) ? WEXITSTATUS(st) : -1;
+        p->signal = WIFSIGNALED(st) ? WTERMSIG(st) : 0;
     }
 }
 

@@ -11,6 +11,7 @@ struct VincaProcess {
     int outFd = -1;  // read end of the child's stdout
     std::string out; // every byte read so far
     int status = -1; // exit status once reaped, -1 before (or if killed by a signal)
+    int signal = 0;  // the signal that ended it, once reaped; 0 if it exited
     bool exited = false;
 };
 
