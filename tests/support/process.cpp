@@ -28,6 +28,7 @@ static long long nowMs() {
     if (childLocale != nullptr) {
         setenv("LC_ALL", childLocale, 1);
     }
+    signal(SIGINT, SIG_DFL); // as from a terminal, even under a runner that ignores Ctrl-C
     std::vector<char *> argv;
     argv.push_back(const_cast<char *>(program.c_str()));
     for (const std::string &a : args) {
