@@ -5,7 +5,6 @@
 #include "platform/platform.h"
 
 #include <stdio.h> // fmemopen (POSIX)
-#include <vector>
 
 std::FILE *openBlockFile(const char *name) {
     // Read-only: the file is never written, and a write-protected file must load.
@@ -87,10 +86,12 @@ static std::FILE *streamOver(char *bytes, std::size_t size) {
 }
 
 void loadBlockFile(std::FILE *file) {
-    std::vector<char> bytes(BLOCK_FILE_LIMIT);
-    std::size_t size = std::fread(bytes.data(), 1, bytes.size(), file);
-    bool more = size == bytes.size() && std::fgetc(file) != EOF;
-    std::FILE *stream = streamOver(bytes.data(), size);
+    // Static: a fatal error may leave without unwinding (the page's quitProgram), and the
+    // page loads file after file.
+    static char bytes[BLOCK_FILE_LIMIT];
+    std::size_t size = std::fread(bytes, 1, sizeof bytes, file);
+    bool more = size == sizeof bytes && std::fgetc(file) != EOF;
+    std::FILE *stream = streamOver(bytes, size);
     if (stream == nullptr) {
         consolePrint("\nError al leer fichero de datos.. ");
         quitProgram(1);
@@ -101,7 +102,6 @@ void loadBlockFile(std::FILE *file) {
     bool reachedEnd = std::feof(stream) != 0;
     std::fclose(stream);
     if (more && reachedEnd) {
-        bytes = std::vector<char>();
         consolePrint("\nError al leer fichero de datos.. ");
         consolePrint("\nEl fichero tiene m\xe1s de %lu bytes sin llegar a %d bloques",
                      BLOCK_FILE_LIMIT, MAX_BLOCKS);

@@ -75,7 +75,7 @@ extern "C" EMSCRIPTEN_KEEPALIVE void pageLoadBlockFile(const char *name) {
     targetBlock = -1;
     setCameraDefaults();
     readingFile = file;
-    readBlockFile(file);
+    loadBlockFile(file);
     readingFile = nullptr;
     std::fclose(file);
     glutPostRedisplay();
