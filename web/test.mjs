@@ -171,7 +171,7 @@ try {
         await untilNarration(page, mark, CYCLE.slice(-24), { timeout: 120000 }).catch(() => {});
         const cycle = await page.evaluate(() => window.cycle);
         console.log(`load cycle in the page: ${cycle.frames} frames, ${cycle.seconds?.toFixed(2)} s`);
-        // One step a frame: this block's pick-up takes 120 steps and its transport 425.
+        // One step a frame: this block's pick-up takes 119 steps and its transport 425.
         expect(Math.abs(cycle.frames - 544) <= 5, `${cycle.frames} frames for the 544 steps of the cycle`);
         const text = (await narration(page)).slice(mark);
         expect(text === CYCLE, `narration ${JSON.stringify(text)}, expected ${JSON.stringify(CYCLE)}`);
