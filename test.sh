@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs what the tests need, builds, and runs on a private Xvfb display: the sanitizer
-# build of the whole suite, the block-file fuzzer for a minute, and last the whole suite.
+# build of the whole suite, the block-file fuzzer for a minute, the whole suite, the install
+# and package check, and the browser build in headless Chromium.
 set -euo pipefail
 cd "$(dirname "$0")"
 source tools/lib.sh
