@@ -53,6 +53,10 @@ void pickBlock(int x, int y);
 // matrix. Returns the hit count; *block is the front-most block hit, or -1.
 int selectPick(int x, int y, int *block);
 
+// selectPick's selection pass alone: fills buffer (SELECT_BUFFER_SIZE words) with the hit
+// records and returns their count.
+int selectHits(int x, int y, unsigned int *buffer);
+
 // The same answer without OpenGL selection, for the browser: the pick scene in flat
 // colours, read back with glReadPixels. Returns the blocks seen in the region plus one if
 // the axes or the quay show there: 0 exactly where selectPick's count is 0. Sets *block as

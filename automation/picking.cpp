@@ -57,8 +57,7 @@ int chooseHitBlock(const unsigned int *buffer, int hits) {
     return chosen;
 }
 
-int selectPick(int x, int y, int *block) {
-    GLuint buffer[SELECT_BUFFER_SIZE];
+int selectHits(int x, int y, unsigned int *buffer) {
     GLint viewport[4];
 
     glSelectBuffer(SELECT_BUFFER_SIZE, buffer);
@@ -77,8 +76,13 @@ int selectPick(int x, int y, int *block) {
     glMatrixMode(GL_PROJECTION);
     glPopMatrix();
 
-    int hits = glRenderMode(GL_RENDER);
     // An overflowed buffer reports -1; with one name per record it cannot happen.
+    return glRenderMode(GL_RENDER);
+}
+
+int selectPick(int x, int y, int *block) {
+    GLuint buffer[SELECT_BUFFER_SIZE];
+    int hits = selectHits(x, y, buffer);
     *block = hits > 0 ? chooseHitBlock(buffer, hits) : -1;
     return hits;
 }

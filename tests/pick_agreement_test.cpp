@@ -47,28 +47,10 @@ struct ScreenBox {
 };
 
 // Selection's own record of each block in the region around (x, y): its minimum depth, or
-// 0xFFFFFFFF when not hit. The projection is made as selectPick makes it.
+// 0xFFFFFFFF when not hit.
 std::vector<unsigned> desktopDepths(int x, int y) {
     GLuint buffer[SELECT_BUFFER_SIZE];
-    GLint viewport[4];
-    glSelectBuffer(SELECT_BUFFER_SIZE, buffer);
-    glRenderMode(GL_SELECT);
-    glInitNames();
-    glPushName(BACKGROUND_NAME);
-    glMatrixMode(GL_PROJECTION);
-    glPushMatrix();
-    glLoadIdentity();
-    glGetIntegerv(GL_VIEWPORT, viewport);
-    gluPickMatrix(x, viewport[3] - y, 5.0, 5.0, viewport);
-    multiplyFrustum();
-    glMatrixMode(GL_MODELVIEW);
-    glPushMatrix();
-    applyView(camera.position, camera.back, camera.up, camera.offset);
-    drawWaitingBlocks(true);
-    glPopMatrix();
-    glMatrixMode(GL_PROJECTION);
-    glPopMatrix();
-    int hits = glRenderMode(GL_RENDER);
+    int hits = selectHits(x, y, buffer);
     std::vector<unsigned> depths(MAX_BLOCKS, 0xFFFFFFFFu);
     for (int h = 0, word = 0; h < hits; h++, word += 3 + static_cast<int>(buffer[word])) {
         if (buffer[word] == 1 && isBlockIndex(static_cast<int>(buffer[word + 3]))) {
@@ -231,47 +213,37 @@ class PickAgreement : public testing::Test {
     std::vector<std::string> differences;
 };
 
-TEST_F(PickAgreement, SampleFileFromStartUpAndOverview) {
-    loadFile(VINCA_SOURCE_DIR "/data/blocks.txt");
-    compare("start-up", 10);
-    overviewCamera();
-    compare("overview", 10);
-    EXPECT_EQ(hitDifferences + blockDifferences, 0);
-}
-
-TEST_F(PickAgreement, ThirtyBlocksFromStartUpAndOverview) {
-    loadFile(VINCA_SOURCE_DIR "/data/blocks30.txt");
-    compare("start-up", 20);
-    overviewCamera();
-    compare("overview", 10);
-    EXPECT_EQ(hitDifferences + blockDifferences, 0);
-}
-
-// Turned, from the side, and low behind the quay's side wall.
-TEST_F(PickAgreement, CamerasMovedByKeys) {
-    loadFile(VINCA_SOURCE_DIR "/data/blocks.txt");
-    cameraAfterKeys("22222222hhhh");
-    compare("22222222hhhh", 10);
-    for (const char *keys : {"kkkkkkkk44444444", "llllll888"}) {
-        cameraAfterKeys(keys);
-        compare(keys, 20);
+// The sample files from the start-up camera, the overview and cameras turned, from the side
+// and low behind the quay's side wall; manual mode, which hides the blocks on screen while
+// both pickers still draw them; a block in the claw and an unloaded one, drawn by neither.
+TEST_F(PickAgreement, SampleFilesPosesAndModes) {
+    const int MANUAL = 1, HELD = 2;
+    struct {
+        const char *file, *keys;
+        int step, state;
+    } scenes[] = {{"blocks.txt", "", 10, 0},
+                  {"blocks.txt", OVERVIEW_KEYS, 10, 0},
+                  {"blocks30.txt", "", 20, 0},
+                  {"blocks30.txt", OVERVIEW_KEYS, 10, 0},
+                  {"blocks.txt", "22222222hhhh", 10, 0},
+                  {"blocks.txt", "kkkkkkkk44444444", 20, 0},
+                  {"blocks.txt", "llllll888", 20, 0},
+                  {"blocks.txt", OVERVIEW_KEYS, 20, MANUAL},
+                  {"blocks.txt", OVERVIEW_KEYS, 20, HELD}};
+    for (const auto &c : scenes) {
+        loadFile((std::string(VINCA_SOURCE_DIR "/data/") + c.file).c_str());
+        cameraAfterKeys(c.keys);
+        manualMode = c.state == MANUAL ? 1 : 0;
+        if (c.state == HELD) {
+            heldBlock = 0;
+            blockTable[0] = {-2.0f, 2.0f, 5.0f, 1, 3, 1};
+            blockTable[5].present = 0;
+            cranePose = {60.0f, 20.0f, 6.0f, 29.0f};
+        }
+        compare((std::string(c.file) + " " + c.keys).c_str(), c.step);
+        heldBlock = -1;
+        setRestPose();
     }
-    EXPECT_EQ(hitDifferences + blockDifferences, 0);
-}
-
-// Manual mode hides the blocks on screen but both pickers still draw them; a block in the
-// claw and an unloaded one are drawn by neither.
-TEST_F(PickAgreement, ManualModeAndBlockInClaw) {
-    loadFile(VINCA_SOURCE_DIR "/data/blocks.txt");
-    overviewCamera();
-    manualMode = 1;
-    compare("manual mode", 20);
-    manualMode = 0;
-    heldBlock = 0;
-    blockTable[0] = {-2.0f, 2.0f, 5.0f, 1, 3, 1};
-    blockTable[5].present = 0;
-    cranePose = {60.0f, 20.0f, 6.0f, 29.0f};
-    compare("held and unloaded", 20);
     EXPECT_EQ(hitDifferences + blockDifferences, 0);
 }
 
