@@ -23,11 +23,14 @@ static bool isTerminal(FILE *stream) {
     return isatty(fileno(stream)) != 0;
 }
 static bool localeIsUtf8() {
-    // Only the character set: numbers keep the C locale's decimal point.
+    // Only asked, then put back: the reader's white space and numbers stay the C locale's
+    // whatever the user's locale.
     std::setlocale(LC_CTYPE, "");
     const char *codeset = nl_langinfo(CODESET);
-    return codeset != nullptr &&
-           (std::strcmp(codeset, "UTF-8") == 0 || std::strcmp(codeset, "utf8") == 0);
+    bool utf8 = codeset != nullptr &&
+                (std::strcmp(codeset, "UTF-8") == 0 || std::strcmp(codeset, "utf8") == 0);
+    std::setlocale(LC_CTYPE, "C");
+    return utf8;
 }
 #endif
 
