@@ -4,6 +4,7 @@
 #include "common/common.h"
 #include "platform/platform.h"
 
+#include <cctype>
 #include <stdio.h> // fmemopen (POSIX)
 
 std::FILE *openBlockFile(const char *name) {
@@ -89,19 +90,28 @@ void loadBlockFile(std::FILE *file) {
     // Static: a fatal error may leave without unwinding (the page's quitProgram), and the
     // page loads file after file.
     static char bytes[BLOCK_FILE_LIMIT];
+    static std::FILE *stream = nullptr; // left open by such an error; closed on the next load
+    if (stream != nullptr) {
+        std::fclose(stream);
+    }
     std::size_t size = std::fread(bytes, 1, sizeof bytes, file);
     bool more = size == sizeof bytes && std::fgetc(file) != EOF;
-    std::FILE *stream = streamOver(bytes, size);
+    stream = streamOver(bytes, size);
     if (stream == nullptr) {
         consolePrint("\nError al leer fichero de datos.. ");
         quitProgram(1);
     }
     readBlockFile(stream);
-    // The reader looked beyond the bytes read only if it met their end: a full table
-    // before it gives what the whole file gives.
+    // The reader looked beyond the bytes read only if it met their end. A full table whose
+    // last record ended before white space running to that end (the reader skips white
+    // space after each record) gives what the whole file gives; only a 30th record split
+    // across the end by white space inside it would differ, and is taken as read.
     bool reachedEnd = std::feof(stream) != 0;
     std::fclose(stream);
-    if (more && reachedEnd) {
+    stream = nullptr;
+    bool fullBeforeTheEnd = blockCount == MAX_BLOCKS && size > 0 &&
+                            std::isspace(static_cast<unsigned char>(bytes[size - 1]));
+    if (more && reachedEnd && !fullBeforeTheEnd) {
         consolePrint("\nError al leer fichero de datos.. ");
         consolePrint("\nEl fichero tiene m\xe1s de %lu bytes sin llegar a %d bloques",
                      BLOCK_FILE_LIMIT, MAX_BLOCKS);

@@ -172,7 +172,9 @@ TEST(BlockLoader, GivesTheReadersTableUpToTheBound) {
     } cases[] = {{"example", EXAMPLE, 3},
                  {"empty", "", 0},
                  {"100,000 records", records(1, 100000, 4), 30},
-                 {"the bound exactly, no record", std::string(BLOCK_FILE_LIMIT, ' '), 0}};
+                 {"the bound exactly, no record", std::string(BLOCK_FILE_LIMIT, ' '), 0},
+                 {"30 records, then white space past the bound",
+                  records(1, 30, 4) + std::string(BLOCK_FILE_LIMIT, '\n'), 30}};
     for (const auto &c : cases) {
         SCOPED_TRACE(c.name);
         CaptureStdout();

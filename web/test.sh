@@ -17,6 +17,11 @@ command -v npm >/dev/null || need+=(npm)
 command -v python3 >/dev/null || need+=(python3)
 installPackages "${need[@]}"
 
+# playwright-core (web/package-lock.json) runs on Node.js 20 or later only.
+if [ "$(node -p 'process.versions.node.split(".")[0]')" -lt 20 ]; then
+    echo "Browser test FAILED: playwright-core needs Node.js 20 or later, found $(node --version)"
+    exit 1
+fi
 web/build.sh >/dev/null
 (cd web && npm ci --no-audit --no-fund --loglevel=error >/dev/null)
 if node web/test.mjs build-web "$@"; then

@@ -7,6 +7,7 @@
 #include "camera/camera.h"
 #include "common/common.h"
 #include "geometry/mesh.h"
+#include "scene/scene.h"
 
 #include <cstdio>
 #include <emscripten.h>
@@ -34,11 +35,15 @@ void runMainLoop() {
     emscripten_set_main_loop(frame, 0, 1);
 }
 
+static void drawNothing() {}
+
 // exit() inside a callback would leave the page running, half torn down: the simulation
 // stops instead, the page says so and may start again on another file.
 void quitProgram(int status) {
     stopped = true;
     idleStep = nullptr;
+    // A redisplay already asked for must not draw the mesh the ordinary exit released.
+    glutDisplayFunc(drawNothing);
     meshReleased = meshReleased || status == 0;
     EM_ASM(
         {
@@ -78,5 +83,6 @@ extern "C" EMSCRIPTEN_KEEPALIVE void pageLoadBlockFile(const char *name) {
     loadBlockFile(file);
     readingFile = nullptr;
     std::fclose(file);
+    glutDisplayFunc(display);
     glutPostRedisplay();
 }
