@@ -108,17 +108,7 @@ class PickAgreement : public testing::Test {
     // Each block's outline bounded by its two rims as 16-gons around the 200-gons.
     static std::vector<ScreenBox> screenBoxes() {
         GLdouble projection[16], modelview[16];
-        glMatrixMode(GL_PROJECTION);
-        glPushMatrix();
-        glLoadIdentity();
-        multiplyFrustum();
-        glGetDoublev(GL_PROJECTION_MATRIX, projection);
-        glPopMatrix();
-        glMatrixMode(GL_MODELVIEW);
-        glPushMatrix();
-        applyView(camera.position, camera.back, camera.up, camera.offset);
-        glGetDoublev(GL_MODELVIEW_MATRIX, modelview);
-        glPopMatrix();
+        cameraMatrices(SIZE, SIZE, modelview, projection);
         const GLint viewport[4] = {0, 0, SIZE, SIZE};
         const double radius = 0.75 / std::cos(3.14159265 / 16);
         std::vector<ScreenBox> boxes;

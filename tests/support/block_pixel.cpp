@@ -5,7 +5,7 @@
 #include "platform/platform.h"
 #include <cmath>
 
-void blockPixel(Point3 base, int width, int height, int *px, int *py) {
+void cameraMatrices(int width, int height, double modelview[16], double projection[16]) {
     int savedWidth = windowWidth, savedHeight = windowHeight;
     windowWidth = width;
     windowHeight = height;
@@ -13,7 +13,6 @@ void blockPixel(Point3 base, int width, int height, int *px, int *py) {
     glPushMatrix();
     glLoadIdentity();
     multiplyFrustum();
-    GLdouble projection[16], modelview[16];
     glGetDoublev(GL_PROJECTION_MATRIX, projection);
     glPopMatrix();
     glMatrixMode(GL_MODELVIEW);
@@ -23,7 +22,11 @@ void blockPixel(Point3 base, int width, int height, int *px, int *py) {
     glPopMatrix();
     windowWidth = savedWidth;
     windowHeight = savedHeight;
+}
 
+void blockPixel(Point3 base, int width, int height, int *px, int *py) {
+    GLdouble projection[16], modelview[16];
+    cameraMatrices(width, height, modelview, projection);
     const GLint viewport[4] = {0, 0, width, height};
     GLdouble wx, wy, wz;
     // The block is 1.5 high; aim at its middle.

@@ -4,6 +4,10 @@
 
 #include "common/common.h"
 
+// The global camera's modelview and projection in a width x height window, read back from
+// GL. Needs a current GL context; leaves its matrices and the window size as they were.
+void cameraMatrices(int width, int height, double modelview[16], double projection[16]);
+
 // Window pixel (origin top left, as GLUT reports clicks) of the centre of a block
 // standing at (x, y, z), seen with the global camera in a width x height window.
 // Needs a current GL context; leaves its matrices as they were.
