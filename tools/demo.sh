@@ -15,20 +15,7 @@ repeat() { printf "%${2}s" | tr ' ' "$1"; }
 viewKeys="$(repeat 4 14)$(repeat k 15)$(repeat 2 36)$(repeat o 18)jj666"
 blockX=152 blockY=237
 
-need=()
-command -v Xvfb >/dev/null || need+=(xvfb)
-command -v xdotool >/dev/null || need+=(xdotool)
-command -v import >/dev/null || need+=(imagemagick)
-command -v cmake >/dev/null || need+=(cmake)
-command -v ninja >/dev/null || need+=(ninja-build)
-[ -f /usr/include/GL/glut.h ] || need+=(freeglut3-dev)
-[ -f /usr/include/GL/glu.h ] || need+=(libglu1-mesa-dev)
-installPackages "${need[@]}"
-
-if [ ! -x "$buildDir/vinca" ]; then
-    cmake -S . -B "$buildDir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-fi
-cmake --build "$buildDir" --target vinca >/dev/null
+buildForPictures "$buildDir"
 
 startXvfb
 SECONDS=0

@@ -9,20 +9,7 @@ buildDir=${BUILD_DIR:-build}
 output=docs/screenshot.png
 icon=data/vinca.png
 
-need=()
-command -v Xvfb >/dev/null || need+=(xvfb)
-command -v xdotool >/dev/null || need+=(xdotool)
-command -v import >/dev/null || need+=(imagemagick)
-command -v cmake >/dev/null || need+=(cmake)
-command -v ninja >/dev/null || need+=(ninja-build)
-[ -f /usr/include/GL/glut.h ] || need+=(freeglut3-dev)
-[ -f /usr/include/GL/glu.h ] || need+=(libglu1-mesa-dev)
-installPackages "${need[@]}"
-
-if [ ! -x "$buildDir/vinca" ]; then
-    cmake -S . -B "$buildDir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-fi
-cmake --build "$buildDir" --target vinca >/dev/null
+buildForPictures "$buildDir"
 
 startXvfb
 vincaPid=
