@@ -22,8 +22,13 @@ extern int menuId; // from glutCreateMenu; kept, not used again
 // a directory included.
 std::FILE *openBlockFile(const char *name);
 
-// Rewinds file, fills blockTable and blockCount, and sets the rest pose. Exits with
-// status 1 on a colour outside 0..11. Does not close the file.
+// openBlockFile for start-up and the page's restart: prints the open error and ends with
+// status 1 where openBlockFile gives null.
+std::FILE *openBlockFileOrQuit(const char *name);
+
+// Rewinds file, appends its records to blockTable from blockCount on (callers empty the
+// table first by setting blockCount to 0), and sets the rest pose. Exits with status 1 on
+// a colour outside 0..11. Does not close the file.
 void readBlockFile(std::FILE *file);
 
 // Most bytes of a block file that start-up reads. Thirty records take a few hundred; more
@@ -45,6 +50,16 @@ void menuSelect(int value);
 
 // GLUT keyboard callback: exit keys, crane keys in manual mode, the rest to the camera.
 void keyboard(unsigned char key, int x, int y);
+
+// The scene as the block-collection entry leaves it: crane at rest and free, every loaded
+// block back on the quay, block-collection mode, a redisplay asked for. The camera, the
+// stage flags and a running idle step are left as they are.
+void resetScene();
+
+// Starts again on another block file, as start-up leaves the scene but for the banner: any
+// operation stopped, the table emptied and read, default camera, a fresh scene. The page
+// calls it with a file the user chose. Ends with status 1 as start-up does on a bad file.
+void restartOn(const char *name);
 
 // Releases the mesh and ends the process with status 0; prints nothing.
 [[noreturn]] void ordinaryExit();

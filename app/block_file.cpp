@@ -5,7 +5,6 @@
 #include "platform/platform.h"
 
 #include <cctype>
-#include <stdio.h> // fmemopen (POSIX)
 
 std::FILE *openBlockFile(const char *name) {
     // Read-only: the file is never written, and a write-protected file must load.
@@ -22,6 +21,16 @@ std::FILE *openBlockFile(const char *name) {
     }
     if (first != EOF) {
         std::ungetc(first, file);
+    }
+    return file;
+}
+
+std::FILE *openBlockFileOrQuit(const char *name) {
+    std::FILE *file = openBlockFile(name);
+    if (file == nullptr) {
+        // "arbir" is how the message has always read; scripts match it as it is.
+        consolePrint("\nError al arbir fichero %s\n", name);
+        quitProgram(1);
     }
     return file;
 }
@@ -65,27 +74,6 @@ void readBlockFile(std::FILE *file) {
     setRestPose();
 }
 
-// A read-only stream over size bytes: a memory stream where the C library has one (POSIX,
-// the browser's), else a temporary file (Windows; also where fmemopen refuses size 0).
-static std::FILE *streamOver(char *bytes, std::size_t size) {
-#if !defined(_WIN32)
-    std::FILE *memory = fmemopen(bytes, size, "r");
-    if (memory != nullptr) {
-        return memory;
-    }
-#endif
-    std::FILE *temporary = std::tmpfile();
-    if (temporary == nullptr) {
-        return nullptr;
-    }
-    if (std::fwrite(bytes, 1, size, temporary) != size) {
-        std::fclose(temporary);
-        return nullptr;
-    }
-    std::rewind(temporary);
-    return temporary;
-}
-
 void loadBlockFile(std::FILE *file) {
     // Static: a fatal error may leave without unwinding (the page's quitProgram), and the
     // page loads file after file.
@@ -96,7 +84,7 @@ void loadBlockFile(std::FILE *file) {
     }
     std::size_t size = std::fread(bytes, 1, sizeof bytes, file);
     bool more = size == sizeof bytes && std::fgetc(file) != EOF;
-    stream = streamOver(bytes, size);
+    stream = memoryStream(bytes, size);
     if (stream == nullptr) {
         consolePrint("\nError al leer fichero de datos.. ");
         quitProgram(1);

@@ -1,4 +1,5 @@
-// Banner, pop-up menu, keyboard dispatch and the ordinary exit.
+// Banner, pop-up menu, keyboard dispatch, the scene's reset and restart, and the ordinary
+// exit.
 //
 // Keys:  Escape q Q        exit, in either mode
 //        c / C             cable out / in        (manual mode, 1..13)
@@ -11,12 +12,14 @@
 #include "camera/camera.h"
 #include "common/common.h"
 #include "geometry/mesh.h"
+#include "scene/scene.h"
 
 #include "platform/platform.h"
 
 int menuId = 0;
 
 void printBanner() {
+    // "constucci\xf3n" (sic): the banner's words are kept as they have always been printed.
     consolePrint("\n\n Proyecto Dise\xf1o y constucci\xf3n de una vinca de puerto");
     consolePrint("\n");
     consolePrint("\n Teclas de cursor, 8,2,4,6,o,l,u,j,h,k mueven la camara");
@@ -27,7 +30,44 @@ void printBanner() {
 
 void ordinaryExit() {
     freeMesh(unitCylinder, CYLINDER_PROFILE_POINTS);
+    unitCylinder = RevolutionMesh{}; // released: where the process lives on (a page), restartOn
+                                     // builds it again
     quitProgram(0);
+}
+
+void resetScene() {
+    setRestPose();
+    manualMode = 0;
+    readyForOrder = 1;
+    heldBlock = -1;
+    targetBlock = -1;
+    for (int i = 0; i < blockCount; i++) {
+        blockTable[i].present = 1;
+    }
+    glutPostRedisplay();
+}
+
+void restartOn(const char *name) {
+    // Left open when a fatal error in the reader ended the last load, which leaves without
+    // unwinding where the process lives on.
+    static std::FILE *file = nullptr;
+    if (file != nullptr) {
+        std::fclose(file);
+        file = nullptr;
+    }
+    std::FILE *opened = openBlockFileOrQuit(name);
+    file = opened;
+    setIdleStep(nullptr);
+    if (unitCylinder.rows == nullptr) {
+        buildUnitCylinder();
+    }
+    setCameraDefaults();
+    blockCount = 0;
+    loadBlockFile(file);
+    std::fclose(file);
+    file = nullptr;
+    resetScene();
+    glutDisplayFunc(display);
 }
 
 void createMenu() {
@@ -50,15 +90,7 @@ void menuSelect(int value) {
         break;
     case MENU_COLLECTION_MODE:
         // A running step is left installed on purpose: it goes on from the rest pose.
-        setRestPose();
-        manualMode = 0;
-        readyForOrder = 1;
-        heldBlock = -1;
-        targetBlock = -1;
-        for (int i = 0; i < blockCount; i++) {
-            blockTable[i].present = 1;
-        }
-        glutPostRedisplay();
+        resetScene();
         break;
     default:
         break;

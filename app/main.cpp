@@ -52,15 +52,12 @@ int main(int argc, char **argv) {
     }
     if (argc != 2) {
         consolePrint("\nFormato de llamada incorrecto...");
+        // "Foramto" (sic): the usage has always read so, and scripts match it as it is.
         consolePrint("\nForamto correcto: vinca <nombre_fichero_entrada> \n");
         return 1;
     }
 
-    std::FILE *file = openBlockFile(argv[1]);
-    if (file == nullptr) {
-        consolePrint("\nError al arbir fichero %s\n", argv[1]);
-        return 1;
-    }
+    std::FILE *file = openBlockFileOrQuit(argv[1]);
 
     setCameraDefaults();
     printBanner();

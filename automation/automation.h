@@ -13,15 +13,19 @@ struct Line2 {
 extern Line2 radialLine; // through the crane axis and the target block; set on each pick
 extern Line2 crossLine;  // through the target block, across its bearing; set on each pick
 
-// Pick-up stages, cleared by each accepted pick and set in order by pickUpStep.
+// Pick-up stages, set in order by pickUpStep.
 extern int slewAligned;
 extern int reachAligned;
 extern int heightReached;
 extern int gripClosed;
 
-// Transport phases, cleared when the claw closes and set in order by transportStep.
+// Transport phases, set in order by transportStep, which runs from the closed claw on.
 extern int overShip;
 extern int released;
+
+// Clears the stages and phases above, so that the next step starts an order from its first
+// stage. Called by each accepted pick; nothing else clears them.
+void clearStageFlags();
 
 const int SELECT_BUFFER_SIZE = 512;
 const unsigned int BACKGROUND_NAME = 0xFFFFFFFFu; // the axes and the quay
@@ -29,12 +33,9 @@ const unsigned int BACKGROUND_NAME = 0xFFFFFFFFu; // the axes and the quay
 const float SLEW_TOLERANCE = 1.0f;
 const float REACH_TOLERANCE = 0.2f;
 const float HEIGHT_MARGIN = 4.0f;
-const float BOOM_PIVOT_HEIGHT = 7.75f;
-const double CLAW_OFFSET = 0.2; // added in double, as the crane drawing places the claw
 const float CLOSED_CLAW = 29.0f;
 const float CARRY_CABLE = 5.0f;
 const float SET_DOWN_CABLE = 12.0f;
-const float REST_CABLE = 3.0f;
 const float SHIP_SLEW = 180.0f;
 
 // One degree in radians as the sequences turn boomTip: 0.0174532775, from 3.14159.
@@ -45,8 +46,9 @@ float lineValue(Line2 line, float x, float z);
 // GLUT mouse callback: releasing the left button picks.
 void mouse(int button, int state, int x, int y);
 
-// Resolves a click at window pixel (x, y) (origin top left) by selection and, if the
-// crane is free and a block is hit, starts the operation.
+// Resolves a click at window pixel (x, y) (origin top left) with the picker the GL has
+// (selectPick, or colourPick where there is no selection mode) and, if the crane is free and
+// a block is hit, starts the operation.
 void pickBlock(int x, int y);
 
 // The desktop's picker: the pick scene in GL_SELECT mode through a 5 x 5 pixel pick

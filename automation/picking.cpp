@@ -9,10 +9,6 @@
 
 Line2 radialLine;
 Line2 crossLine;
-int slewAligned = 0;
-int reachAligned = 0;
-int heightReached = 0;
-int gripClosed = 0;
 
 float lineValue(Line2 line, float x, float z) {
     return line.a * x + line.b * z + line.c;
@@ -87,6 +83,18 @@ int selectPick(int x, int y, int *block) {
     return hits;
 }
 
+// What lies in the 5 x 5 pixel region around (x, y): the hit count (0: empty background),
+// and the front-most block hit in *block, or -1. By selection where GL has it, else by
+// colours, whose flat picture must not stay in view: the frame is drawn again.
+static int pickRegion(int x, int y, int *block) {
+    if (hasSelectionMode()) {
+        return selectPick(x, y, block);
+    }
+    int hits = colourPick(x, y, block);
+    display();
+    return hits;
+}
+
 void pickBlock(int x, int y) {
     int candidate = -1;
     if (pickRegion(x, y, &candidate) <= 0) {
@@ -98,10 +106,7 @@ void pickBlock(int x, int y) {
         consolePrint("\nEn camino a por el bloque seleccionado...");
         targetBlock = candidate;
         computeApproachLines(blockTable[candidate]);
-        gripClosed = 0;
-        heightReached = 0;
-        reachAligned = 0;
-        slewAligned = 0;
+        clearStageFlags();
         setIdleStep(pickUpStep);
     }
     if (readyForOrder == 0) {

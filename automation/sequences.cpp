@@ -4,8 +4,21 @@
 #include "platform/platform.h"
 #include <cmath>
 
+int slewAligned = 0;
+int reachAligned = 0;
+int heightReached = 0;
+int gripClosed = 0;
 int overShip = 0;
 int released = 0;
+
+void clearStageFlags() {
+    gripClosed = 0;
+    heightReached = 0;
+    reachAligned = 0;
+    slewAligned = 0;
+    released = 0;
+    overShip = 0;
+}
 
 // Luffs boomTip by w about the pivot: into the X-Y plane, turn, and back out.
 static void luffBoomTip(float w) {
@@ -68,10 +81,8 @@ static void gripStage() {
         cranePose.clawAngle += 1.0f;
         return;
     }
-    setIdleStep(transportStep);
+    setIdleStep(transportStep); // its phases were cleared with the others by the order
     gripClosed = 1;
-    released = 0;
-    overShip = 0;
     targetBlock = -1;
     consolePrint("\nBloque cogido...");
     consolePrint("\nLlevando el bloque hasta el barco...");
@@ -133,7 +144,7 @@ static void setDownPhase() {
 
 static void returnPhase() {
     CranePose &pose = cranePose;
-    if (pose.cableLength > REST_CABLE) {
+    if (pose.cableLength > REST_POSE.cableLength) {
         pose.cableLength -= 1.0f;
     } else if (pose.slewAngle > 0) {
         pose.slewAngle -= 1.0f;

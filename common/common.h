@@ -34,16 +34,23 @@ struct CranePose {
 
 extern CranePose cranePose;
 
+// The crane's measures that its drawing and the automatic sequences share, in world units.
+const float BOOM_PIVOT_HEIGHT = 7.75f; // the slew and luff pivot at the tower's top
+const float BOOM_TIP_REACH = 9.5f;     // from the pivot out to the boom tip, where the cable hangs
+const double CLAW_OFFSET = 0.2;        // the claw's hub above the cable's end, added in double
+
+// Rest pose: the crane at start-up, after every reset and at the end of every transport.
+const CranePose REST_POSE = {0.0f, 0.0f, 3.0f, 0.0f};
+const Point3 REST_BOOM_TIP = {-BOOM_TIP_REACH, BOOM_PIVOT_HEIGHT, 0.0f};
+
 extern Point3 boomTip;    // boom tip (later the claw) as the automatic sequences track it
 extern int heldBlock;     // block index in the claw, or -1
 extern int targetBlock;   // block index being fetched, or -1
 extern int readyForOrder; // 1 while the crane accepts a pick
 extern int manualMode;    // 1 in manual mode, 0 in block-collection mode
 
-const Point3 REST_BOOM_TIP = {-9.5f, 7.75f, 0.0f};
-
-// Rest pose: boomTip, then slew, luff, cable, claw. Used after loading, by the
-// block-collection menu entry and at the end of every transport.
+// Sets boomTip and cranePose to the rest pose. Used after loading, by the block-collection
+// menu entry and at the end of every transport.
 void setRestPose();
 
 // True when index names a loaded block; guards every blockTable access by index.

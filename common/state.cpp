@@ -6,7 +6,7 @@
 Block blockTable[MAX_BLOCKS];
 int blockCount = 0;
 
-CranePose cranePose = {0.0f, 0.0f, 3.0f, 0.0f};
+CranePose cranePose = REST_POSE;
 
 Point3 boomTip = REST_BOOM_TIP;
 int heldBlock = -1;
@@ -16,10 +16,7 @@ int manualMode = 0;
 
 void setRestPose() {
     boomTip = REST_BOOM_TIP;
-    cranePose.slewAngle = 0.0f;
-    cranePose.luffAngle = 0.0f;
-    cranePose.cableLength = 3.0f;
-    cranePose.clawAngle = 0.0f;
+    cranePose = REST_POSE;
 }
 
 bool isBlockIndex(int index) {

@@ -12,6 +12,7 @@
 #endif
 
 #include <cstddef>
+#include <cstdio>
 
 // --- console (console.cpp) ---
 
@@ -38,10 +39,15 @@ int createPopupMenu(void (*select)(int), const MenuEntry *entries, int count);
 
 // --- picking (pick.cpp) ---
 
-// What lies in the 5 x 5 pixel region around window pixel (x, y), origin top left: returns
-// how many things were hit there (0: empty background) and sets *block to the front-most
-// block hit, or -1.
-int pickRegion(int x, int y, int *block);
+// True where GL has selection mode (GL_SELECT), as OpenGL 1.1 on a desktop does; a browser's
+// GL has none, and the program picks by colours read back instead.
+bool hasSelectionMode();
+
+// --- memory streams (memory_stream.cpp) ---
+
+// A read-only stream over size bytes that stay where they are, for the formatted reading
+// that the block reader does on files. Null when none can be made.
+std::FILE *memoryStream(char *bytes, std::size_t size);
 
 // --- loop (loop.cpp) ---
 

@@ -173,7 +173,7 @@ void drawCrane() {
     drawScaledCylinder(0.8f, 8.0f, 0.8f);
     glPopMatrix();
 
-    glTranslatef(0.0f, 7.75f, 0.0f);
+    glTranslatef(0.0f, BOOM_PIVOT_HEIGHT, 0.0f);
     glRotatef(pose.slewAngle, 0.0f, 1.0f, 0.0f);
     glRotatef(-pose.luffAngle, 0.0f, 0.0f, 1.0f);
 
@@ -182,7 +182,7 @@ void drawCrane() {
     drawScaledCylinder(0.5f, 10.0f, 0.5f);
     glPopMatrix();
 
-    glTranslatef(-9.5f, 0.0f, 0.0f);
+    glTranslatef(-BOOM_TIP_REACH, 0.0f, 0.0f);
     // Undo the luff so the cable hangs plumb; the second slew turns the claw twice.
     glRotatef(pose.luffAngle, 0.0f, 0.0f, 1.0f);
     glRotatef(pose.slewAngle, 0.0f, 1.0f, 0.0f);
@@ -192,7 +192,7 @@ void drawCrane() {
     drawScaledCylinder(0.15f, pose.cableLength, 0.15f);
     glPopMatrix();
 
-    glTranslatef(0.0f, -pose.cableLength + 0.2, 0.0f);
+    glTranslatef(0.0f, -pose.cableLength + CLAW_OFFSET, 0.0f);
     drawClaw(pose.clawAngle);
 
     if (heldBlock != -1 && manualMode == 0 && isBlockIndex(heldBlock)) {

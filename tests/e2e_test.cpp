@@ -49,7 +49,7 @@ class OperationEndToEnd : public OperationTest {
         xdotool("windowmove --sync " + window + " 700 400");
         cameraAfterKeys(VIEW_KEYS);
         int x, y;
-        projectedPixel({-5, 0.75f, 3}, &x, &y);
+        blockPixel({-5, 0, 3}, 500, 500, &x, &y);
         blockAt = std::to_string(x) + " " + std::to_string(y);
         input("250 480 type --delay 5 " + std::string(VIEW_KEYS));
     }

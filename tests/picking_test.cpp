@@ -21,7 +21,7 @@ static std::string clickAt(int x, int y) {
 }
 static std::string clickOn(Point3 b) {
     int x, y;
-    projectedPixel({b.x, b.y + 0.75f, b.z}, &x, &y);
+    blockPixel(b, 500, 500, &x, &y);
     return clickAt(x, y);
 }
 
@@ -29,7 +29,7 @@ static std::string clickOn(Point3 b) {
 static Point3 blockSeenAt(int x, int y, double z) {
     double modelview[16], projection[16], p[3];
     const GLint viewport[4] = {0, 0, 500, 500};
-    viewMatrices(modelview, projection);
+    cameraMatrices(500, 500, modelview, projection);
     gluUnProject(x, 500 - y, z, modelview, projection, viewport, &p[0], &p[1], &p[2]);
     return {float(p[0]), float(p[1] - 0.75), float(p[2])};
 }
@@ -44,7 +44,7 @@ TEST_F(OperationPicking, ClickOutcomesFromRestToBusy) {
     heldBlock = -1;
     manualMode = 1; // the blocks are not drawn, but can be picked
     int x, y;
-    projectedPixel({BLOCK.x, 0.75f, BLOCK.z}, &x, &y);
+    blockPixel({BLOCK.x, 0, BLOCK.z}, 500, 500, &x, &y);
     EXPECT_EQ(captured([&] { mouse(GLUT_LEFT_BUTTON, GLUT_DOWN, x, y); }) +
                   captured([&] { mouse(GLUT_RIGHT_BUTTON, GLUT_UP, x, y); }),
               "")
@@ -69,7 +69,7 @@ TEST_F(OperationPicking, FrontMostOfTwoOverlappingBlocksWins) {
     for (int front : {0, 1}) {
         scene({BLOCK, BLOCK});
         int x, y;
-        projectedPixel({BLOCK.x, 0.75f, BLOCK.z}, &x, &y);
+        blockPixel({BLOCK.x, 0, BLOCK.z}, 500, 500, &x, &y);
         Point3 near = blockSeenAt(x, y, 0);
         blockTable[front] = {
             (BLOCK.x + near.x) / 2, (BLOCK.y + near.y) / 2, (BLOCK.z + near.z) / 2, 0, 0, 1};

@@ -84,7 +84,7 @@ TEST_F(OperationSequence, TransportFromGivenPoses) {
         resetScene({{-5, 0, 3}});
         cranePose = {c[0], c[1], c[2], c[3]};
         heldBlock = 0;
-        overShip = released = 0;
+        clearStageFlags();
         glutIdleFunc(transportStep);
         int calls = 0, ends[2] = {0, 0};
         float widest = 0;

@@ -1,8 +1,6 @@
-// Picking on a desktop: OpenGL selection.
+// Picking on a desktop: OpenGL 1.1's selection mode is there.
 #include "platform/platform.h"
 
-#include "automation/automation.h"
-
-int pickRegion(int x, int y, int *block) {
-    return selectPick(x, y, block);
+bool hasSelectionMode() {
+    return true;
 }

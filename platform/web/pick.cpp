@@ -1,12 +1,6 @@
-// Picking in a page, where GL has no selection mode: one flat colour per block, read back.
+// Picking in a page: WebGL has no selection mode.
 #include "platform/platform.h"
 
-#include "automation/automation.h"
-#include "scene/scene.h"
-
-int pickRegion(int x, int y, int *block) {
-    int hits = colourPick(x, y, block);
-    // The page shows whatever the callback leaves drawn: the pick colours must not stay.
-    display();
-    return hits;
+bool hasSelectionMode() {
+    return false;
 }

@@ -1,5 +1,6 @@
 #include "support/operation.h"
 
+#include "app/app.h"
 #include "automation/automation.h"
 #include "camera/camera.h"
 #include "geometry/mesh.h"
@@ -45,10 +46,7 @@ void resetScene(const std::vector<Point3> &blocks) {
     for (int i = 0; i < blockCount; i++) {
         blockTable[i] = {blocks[i].x, blocks[i].y, blocks[i].z, i, 0, 1};
     }
-    setRestPose();
-    readyForOrder = 1;
-    heldBlock = targetBlock = -1;
-    manualMode = 0;
+    ::resetScene();
     glutIdleFunc(nullptr);
     setCameraDefaults();
 }
@@ -56,7 +54,7 @@ void resetScene(const std::vector<Point3> &blocks) {
 std::string startOrder(int block) {
     readyForOrder = 0;
     targetBlock = block;
-    slewAligned = reachAligned = heightReached = gripClosed = 0;
+    clearStageFlags();
     glutIdleFunc(pickUpStep);
     return captured([&] { computeApproachLines(blockTable[block]); });
 }
@@ -81,22 +79,3 @@ std::string stateText() {
     return s.str();
 }
 
-void viewMatrices(double modelview[16], double projection[16]) {
-    windowWidth = windowHeight = 500;
-    glViewport(0, 0, 500, 500);
-    glMatrixMode(GL_PROJECTION);
-    glLoadIdentity();
-    multiplyFrustum();
-    glGetDoublev(GL_PROJECTION_MATRIX, projection);
-    applyView(camera.position, camera.back, camera.up, camera.offset);
-    glGetDoublev(GL_MODELVIEW_MATRIX, modelview);
-}
-
-void projectedPixel(Point3 p, int *x, int *y) {
-    double modelview[16], projection[16], wx, wy, wz;
-    const GLint viewport[4] = {0, 0, 500, 500};
-    viewMatrices(modelview, projection);
-    gluProject(p.x, p.y, p.z, modelview, projection, viewport, &wx, &wy, &wz);
-    *x = static_cast<int>(std::lround(wx));
-    *y = 500 - static_cast<int>(std::lround(wy));
-}

@@ -19,8 +19,6 @@ void resetScene(const std::vector<Point3> &blocks);   // crane at rest and free,
 std::string startOrder(int block); // as an accepted pick; returns the approach lines
 bool atRest();
 std::string stateText(); // pose, boomTip, flags, held, target, ready and blocks, to compare
-void viewMatrices(double modelview[16], double projection[16]); // global camera, 500 x 500
-void projectedPixel(Point3 p, int *x, int *y);                  // window pixel, origin top left
 
 class OperationTest : public testing::Test {
   protected:
