@@ -1,12 +1,13 @@
-// Every allocation entry point is replaced here and handed to glibc's own allocator.
-// Allocations are attributed by return address: a call site inside this executable's
-// text is the program's (vinca_core is linked in statically), anything else a library's.
+// The C library's allocation entry points are replaced here and handed to glibc's own
+// allocator; operator new reaches them through libstdc++. Allocations are attributed by
+// return address: a call site inside this executable's text is the program's (vinca_core is
+// linked in statically), anything else a library's (new from the program's code included,
+// which it does not use).
 #include "alloc_count.h"
 
 #include <atomic>
 #include <cstddef>
 #include <cstdlib>
-#include <new>
 
 extern "C" {
 void *__libc_malloc(size_t size);
@@ -34,24 +35,6 @@ inline void note(const void *caller) {
     } else {
         otherThreads.fetch_add(1, std::memory_order_relaxed);
     }
-}
-
-void *newOrThrow(size_t size, const void *caller) {
-    note(caller);
-    void *p = __libc_malloc(size != 0 ? size : 1);
-    if (p == nullptr) {
-        throw std::bad_alloc();
-    }
-    return p;
-}
-
-void *alignedNewOrThrow(size_t size, std::align_val_t alignment, const void *caller) {
-    note(caller);
-    void *p = __libc_memalign(static_cast<size_t>(alignment), size != 0 ? size : 1);
-    if (p == nullptr) {
-        throw std::bad_alloc();
-    }
-    return p;
 }
 
 } // namespace
@@ -110,61 +93,3 @@ void free(void *p) noexcept {
 }
 
 } // extern "C"
-
-void *operator new(size_t size) {
-    return newOrThrow(size, __builtin_return_address(0));
-}
-
-void *operator new[](size_t size) {
-    return newOrThrow(size, __builtin_return_address(0));
-}
-
-void *operator new(size_t size, const std::nothrow_t &) noexcept {
-    note(__builtin_return_address(0));
-    return __libc_malloc(size != 0 ? size : 1);
-}
-
-void *operator new[](size_t size, const std::nothrow_t &) noexcept {
-    note(__builtin_return_address(0));
-    return __libc_malloc(size != 0 ? size : 1);
-}
-
-void *operator new(size_t size, std::align_val_t alignment) {
-    return alignedNewOrThrow(size, alignment, __builtin_return_address(0));
-}
-
-void *operator new[](size_t size, std::align_val_t alignment) {
-    return alignedNewOrThrow(size, alignment, __builtin_return_address(0));
-}
-
-void operator delete(void *p) noexcept {
-    __libc_free(p);
-}
-
-void operator delete[](void *p) noexcept {
-    __libc_free(p);
-}
-
-void operator delete(void *p, size_t) noexcept {
-    __libc_free(p);
-}
-
-void operator delete[](void *p, size_t) noexcept {
-    __libc_free(p);
-}
-
-void operator delete(void *p, std::align_val_t) noexcept {
-    __libc_free(p);
-}
-
-void operator delete[](void *p, std::align_val_t) noexcept {
-    __libc_free(p);
-}
-
-void operator delete(void *p, size_t, std::align_val_t) noexcept {
-    __libc_free(p);
-}
-
-void operator delete[](void *p, size_t, std::align_val_t) noexcept {
-    __libc_free(p);
-}

@@ -30,7 +30,7 @@ installPackages "${need[@]}"
 
 build=${BUILD_DIR:-build}
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVINCA_BENCHMARKS=ON >/dev/null
-cmake --build "$build" --target vinca_bench vinca_mesh_cost
+cmake --build "$build" --target vinca_bench
 
 # A display of our own with a black root (-br), so an undrawn window never looks drawn.
 startXvfb -br
@@ -41,7 +41,6 @@ echo "Machine: $(nproc) cores, $(grep -m1 'model name' /proc/cpuinfo | cut -d: -
     "load average $(cut -d' ' -f1-3 /proc/loadavg)"
 
 if [ "$callgrind" = 0 ]; then
-    "$build/bench/vinca_mesh_cost"
     "$build/bench/vinca_bench" "$@"
     exit 0
 fi

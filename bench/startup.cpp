@@ -73,46 +73,18 @@ std::vector<unsigned> rowOf(Display *dpy, Window window, int row, int width) {
 
 struct Child {
     pid_t pid = -1;
-    int outFd = -1;
-    std::string out;
 };
 
-bool spawn(Child *c, const std::string &binary, const std::string &blockFile, bool pipeOut) {
-    int fds[2] = {-1, -1};
-    if (pipeOut && pipe(fds) != 0) {
-        return false;
-    }
+bool spawn(Child *c, const std::string &binary, const std::string &blockFile) {
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
-    if (pipeOut) {
-        posix_spawn_file_actions_adddup2(&actions, fds[1], STDOUT_FILENO);
-        posix_spawn_file_actions_addclose(&actions, fds[0]);
-        posix_spawn_file_actions_addclose(&actions, fds[1]);
-    } else {
-        posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
-    }
+    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
     posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
     char *argv[] = {const_cast<char *>(binary.c_str()), const_cast<char *>(blockFile.c_str()),
                     nullptr};
     int r = posix_spawn(&c->pid, binary.c_str(), &actions, nullptr, argv, environ);
     posix_spawn_file_actions_destroy(&actions);
-    if (pipeOut) {
-        close(fds[1]);
-        c->outFd = fds[0];
-        fcntl(c->outFd, F_SETFL, O_NONBLOCK);
-    }
     return r == 0;
-}
-
-void readAvailable(Child *c) {
-    if (c->outFd < 0) {
-        return;
-    }
-    char buf[4096];
-    ssize_t n;
-    while ((n = read(c->outFd, buf, sizeof buf)) > 0) {
-        c->out.append(buf, static_cast<size_t>(n));
-    }
 }
 
 long peakRssKb(pid_t pid) {
@@ -138,9 +110,6 @@ void finish(Display *dpy, Child *c, Window window) {
         kill(c->pid, SIGKILL);
         waitpid(c->pid, nullptr, 0);
     }
-    if (c->outFd >= 0) {
-        close(c->outFd);
-    }
     // Wait until the server has dropped the window, so the next run starts clean.
     long long end = nowNs() + TIMEOUT_NS;
     bool gone = window == 0;
@@ -163,11 +132,11 @@ void finish(Display *dpy, Child *c, Window window) {
 // Spawns and waits for the first frame; leaves the child running.
 StartupRun startAndWatch(Display *dpy, Child *c, Window *window, const std::string &binary,
                          const std::string &blockFile, const std::vector<unsigned> &expectedRow,
-                         int row, bool pipeOut) {
+                         int row) {
     StartupRun run;
     drainEvents(dpy);
     long long start = nowNs();
-    if (!spawn(c, binary, blockFile, pipeOut)) {
+    if (!spawn(c, binary, blockFile)) {
         run.error = "cannot start " + binary;
         return run;
     }
@@ -196,7 +165,6 @@ StartupRun startAndWatch(Display *dpy, Child *c, Window *window, const std::stri
             run.error = "the first frame never matched the expected pixels";
             return run;
         }
-        readAvailable(c);
         std::this_thread::sleep_for(std::chrono::microseconds(200));
     }
     run.toFrameMs = (nowNs() - start) / 1e6;
@@ -225,47 +193,7 @@ StartupRun measureStartup(const std::string &binary, const std::string &blockFil
     }
     Child c;
     Window window = 0;
-    StartupRun run = startAndWatch(dpy, &c, &window, binary, blockFile, expectedRow, row, false);
-    finish(dpy, &c, window);
-    return run;
-}
-
-StartupRun measureRealCycle(const std::string &binary, const std::string &blockFile,
-                            const std::vector<unsigned> &expectedRow, int row, int x, int y) {
-    Display *dpy = watcher();
-    if (dpy == nullptr) {
-        StartupRun run;
-        run.error = "no X display";
-        return run;
-    }
-    Child c;
-    Window window = 0;
-    StartupRun run = startAndWatch(dpy, &c, &window, binary, blockFile, expectedRow, row, true);
-    if (run.ok) {
-        run.ok = false;
-        char command[160];
-        std::snprintf(command, sizeof command,
-                      "xdotool mousemove --window %lu %d %d click 1 >/dev/null 2>&1",
-                      static_cast<unsigned long>(window), x, y);
-        long long click = nowNs();
-        if (std::system(command) != 0) {
-            run.error = "xdotool failed";
-        } else {
-            long long end = click + 60 * 1000000000LL;
-            while (c.out.find("completada") == std::string::npos && nowNs() < end) {
-                pollfd pfd = {c.outFd, POLLIN, 0};
-                poll(&pfd, 1, 20);
-                readAvailable(&c);
-            }
-            if (c.out.find("completada") != std::string::npos) {
-                run.cycleMs = (nowNs() - click) / 1e6;
-                run.peakRssKb = peakRssKb(c.pid);
-                run.ok = true;
-            } else {
-                run.error = "the load cycle did not complete";
-            }
-        }
-    }
+    StartupRun run = startAndWatch(dpy, &c, &window, binary, blockFile, expectedRow, row);
     finish(dpy, &c, window);
     return run;
 }

@@ -11,7 +11,6 @@ struct StartupRun {
     double toMapMs = 0;   // spawn to the window's MapNotify
     double toFrameMs = 0; // spawn to the first frame's pixels on the X server
     long peakRssKb = 0;   // VmHWM of the process, read when the figure was taken
-    double cycleMs = 0;   // (full cycle only) click to "completed" message
 };
 
 // Pixels (0xRRGGBB) of one row of an X window, as the server holds them.
@@ -20,10 +19,5 @@ std::vector<unsigned> grabWindowRow(unsigned long window, int row, int width);
 // Starts binary on blockFile and times it until the row shows expectedRow.
 StartupRun measureStartup(const std::string &binary, const std::string &blockFile,
                           const std::vector<unsigned> &expectedRow, int row);
-
-// As measureStartup, then clicks at (x, y) with xdotool and waits for the end of the
-// load cycle on the console; peakRssKb is then the whole run's peak.
-StartupRun measureRealCycle(const std::string &binary, const std::string &blockFile,
-                            const std::vector<unsigned> &expectedRow, int row, int x, int y);
 
 #endif

@@ -54,6 +54,9 @@ std::FILE *memoryStream(char *bytes, std::size_t size);
 // Installs (or, with null, removes) the step the automatic operation makes once a frame.
 void setIdleStep(void (*step)());
 
+// The step installed, or null: for a driver that runs the loop's body itself.
+void (*installedIdleStep())();
+
 // Called once the window and callbacks are set; runs until the program ends.
 void runMainLoop();
 

@@ -5,8 +5,15 @@
 
 #include <cstdlib>
 
+static void (*idleStep)() = nullptr;
+
 void setIdleStep(void (*step)()) {
+    idleStep = step;
     glutIdleFunc(step);
+}
+
+void (*installedIdleStep())() {
+    return idleStep;
 }
 
 void runMainLoop() {

@@ -11,6 +11,10 @@ void setIdleStep(void (*step)()) {
     idleStep = step;
 }
 
+void (*installedIdleStep())() {
+    return idleStep;
+}
+
 // The step's own redisplay request draws the frame in the next animation frame.
 static void frame() {
     if (idleStep != nullptr) {

@@ -78,4 +78,3 @@ std::string stateText() {
     }
     return s.str();
 }
-
