@@ -58,7 +58,8 @@ RevolutionMesh allocateMesh(int profileCount, int segmentCount);
 RevolutionMesh buildRevolutionMesh(const Point3 *profile, int profileCount, int segmentCount,
                                    char axis);
 
-// Called once by start-up, before the block file is read.
+// Called by start-up once the window exists, and by a restart after the ordinary exit
+// released the mesh.
 void buildUnitCylinder();
 
 // Releases the drawing arrays, edges, triangles, rows 0..rowCount-1 and the row array, in
