@@ -117,9 +117,13 @@ void drawCraneBase() {
 
     glEnable(GL_NORMALIZE);
 
-    int n = quadStripToTriangles(frame, 10, triangles);
-    n += quadToTriangles(base, triangles + n);
-    drawLitTriangles(triangles, n);
+    drawLitTriangles(triangles, quadStripToTriangles(frame, 10, triangles));
+    // The bottom lies in the quay's top plane: pushed back in depth, so that the quay shows
+    // through the opening as one surface from every pose, instead of stripes of both.
+    glEnable(GL_POLYGON_OFFSET_FILL);
+    glPolygonOffset(1.0f, 1.0f);
+    drawLitTriangles(triangles, quadToTriangles(base, triangles));
+    glDisable(GL_POLYGON_OFFSET_FILL);
 
     glPushMatrix(); // platform
     glTranslatef(s / 4 - 0.2, s - 0.2, s / 4 - 0.2);

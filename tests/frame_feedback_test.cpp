@@ -1,8 +1,9 @@
 // The whole frame as OpenGL receives it, compared with a frame captured (on Mesa 22.3,
-// llvmpipe) before drawMesh and the scene code were reworked for speed: tokens, vertex
-// counts and order exactly, positions and colours within tolerances far below any visible
-// change. Any change in a vertex, normal (through the lit colours), material, transform or
-// their order shows here.
+// llvmpipe) before drawMesh and the scene code were reworked for speed, and captured again
+// when the crane base's bottom was given its depth offset (only the window z of its two
+// triangles moved, by 0.0006): tokens, vertex counts and order exactly, positions and
+// colours within tolerances far below any visible change. Any change in a vertex, normal (through
+// the lit colours), material, transform or their order shows here.
 //
 // To capture anew (only on purpose, e.g. after a deliberate change of the picture):
 //   VINCA_CAPTURE_FRAME_FEEDBACK=tests/data/frame_feedback.bin ./frame_feedback_test
