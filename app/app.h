@@ -1,4 +1,5 @@
-// The application shell: block file, banner, menu, modes, keyboard and the ordinary exit.
+// The application shell: block file, banner, menu, modes, keyboard, the scene's reset and
+// restart, and the ordinary exit.
 #ifndef VINCA_APP_H
 #define VINCA_APP_H
 
@@ -16,7 +17,7 @@ const float CLAW_MAX = 44.0f;
 const float LUFF_MIN = -25.0f;
 const float LUFF_MAX = 85.0f;
 
-extern int menuId; // from glutCreateMenu; kept, not used again
+extern int menuId; // from createPopupMenu; kept, not used again
 
 // Opens the block file read-only. Returns null for a path that cannot be read,
 // a directory included.
@@ -31,13 +32,15 @@ std::FILE *openBlockFileOrQuit(const char *name);
 // a colour outside 0..11. Does not close the file.
 void readBlockFile(std::FILE *file);
 
-// Most bytes of a block file that start-up reads. Thirty records take a few hundred; more
-// than this that has not filled the table is no block file (/dev/zero, a disk image).
+// Most bytes of a block file that start-up and restartOn read. Thirty records take a few hundred;
+// more than this that has not filled the table is no block file (/dev/zero, a disk image).
 const unsigned long BLOCK_FILE_LIMIT = 1ul << 20;
 
-// Start-up's reading: at most BLOCK_FILE_LIMIT bytes of file (waiting, on a pipe, for them
-// or for its end), read by readBlockFile with the same result as on the file itself. Exits
-// with status 1 and a message when the reader would go on past them. Does not close file.
+// The reading of start-up and restartOn: at most BLOCK_FILE_LIMIT bytes of file (waiting, on
+// a pipe, for them or for its end), given to readBlockFile with the same result as on the file
+// itself, so appended from blockCount on. Ends the program with status 1 and a message when
+// the reader would go on past them, when no stream can be made over them and on a bad colour.
+// Does not close file.
 void loadBlockFile(std::FILE *file);
 
 void printBanner();
@@ -45,7 +48,7 @@ void printBanner();
 // Called once at start-up, after the window exists.
 void createMenu();
 
-// GLUT menu callback.
+// The menu's callback: GLUT's on a desktop; the page's menu calls it through the platform.
 void menuSelect(int value);
 
 // GLUT keyboard callback: exit keys, crane keys in manual mode, the rest to the camera.
@@ -56,12 +59,17 @@ void keyboard(unsigned char key, int x, int y);
 // stage flags and a running idle step are left as they are.
 void resetScene();
 
-// Starts again on another block file, as start-up leaves the scene but for the banner: any
-// operation stopped, the table emptied and read, default camera, a fresh scene. The page
-// calls it with a file the user chose. Ends with status 1 as start-up does on a bad file.
+// Starts again on another block file: the idle step removed, the mesh built again if the
+// ordinary exit released it, default camera, resetScene, the table emptied and read, and the
+// display callback installed again (a page's quitProgram replaces it). No banner; the menu
+// and input callbacks stay as start-up set them, and each accepted pick clears the stage
+// flags. Called by the page's file chooser (app/page.cpp) and the benchmarks. Ends the
+// program with status 1 where start-up would; a file a fatal error left open is closed next
+// time.
 void restartOn(const char *name);
 
-// Releases the mesh and ends the process with status 0; prints nothing.
+// Releases the mesh and clears unitCylinder (restartOn reads that as not built), then ends
+// the program with status 0; prints nothing.
 [[noreturn]] void ordinaryExit();
 
 #endif

@@ -6,6 +6,9 @@
 
 #include <cctype>
 
+// ".. " and its trailing space are how the message has always ended; scripts match it.
+static const char READ_ERROR[] = "\nError al leer fichero de datos.. ";
+
 std::FILE *openBlockFile(const char *name) {
     // Read-only: the file is never written, and a write-protected file must load.
     std::FILE *file = std::fopen(name, "r");
@@ -55,7 +58,7 @@ void readBlockFile(std::FILE *file) {
         std::fscanf(file, "\t%f\t%f\t%f", &x, &y, &z);
         std::fscanf(file, "\t%d\t%d\n", &tag, &color);
         if (color > 11 || color < 0) {
-            consolePrint("\nError al leer fichero de datos.. ");
+            consolePrint(READ_ERROR);
             consolePrint("\nEl color de la caja tiene que ser un entero perteneciente a [0,11]");
             quitProgram(1);
         }
@@ -86,7 +89,7 @@ void loadBlockFile(std::FILE *file) {
     bool more = size == sizeof bytes && std::fgetc(file) != EOF;
     stream = memoryStream(bytes, size);
     if (stream == nullptr) {
-        consolePrint("\nError al leer fichero de datos.. ");
+        consolePrint(READ_ERROR);
         quitProgram(1);
     }
     readBlockFile(stream);
@@ -100,7 +103,7 @@ void loadBlockFile(std::FILE *file) {
     bool fullBeforeTheEnd = blockCount == MAX_BLOCKS && size > 0 &&
                             std::isspace(static_cast<unsigned char>(bytes[size - 1]));
     if (more && reachedEnd && !fullBeforeTheEnd) {
-        consolePrint("\nError al leer fichero de datos.. ");
+        consolePrint(READ_ERROR);
         consolePrint("\nEl fichero tiene m\xe1s de %lu bytes sin llegar a %d bloques",
                      BLOCK_FILE_LIMIT, MAX_BLOCKS);
         quitProgram(1);

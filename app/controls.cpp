@@ -19,7 +19,8 @@
 int menuId = 0;
 
 void printBanner() {
-    // "constucci\xf3n" (sic): the banner's words are kept as they have always been printed.
+    // "constucci\xf3n", "camara", "Boton", "raton" (sic): the banner is kept as it has always
+    // been printed.
     consolePrint("\n\n Proyecto Dise\xf1o y constucci\xf3n de una vinca de puerto");
     consolePrint("\n");
     consolePrint("\n Teclas de cursor, 8,2,4,6,o,l,u,j,h,k mueven la camara");
@@ -63,11 +64,12 @@ void restartOn(const char *name) {
     }
     setCameraDefaults();
     blockCount = 0;
+    resetScene();
     loadBlockFile(file);
     std::fclose(file);
     file = nullptr;
-    resetScene();
     glutDisplayFunc(display);
+    glutPostRedisplay();
 }
 
 void createMenu() {

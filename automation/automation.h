@@ -51,16 +51,16 @@ void mouse(int button, int state, int x, int y);
 // a block is hit, starts the operation.
 void pickBlock(int x, int y);
 
-// The desktop's picker: the pick scene in GL_SELECT mode through a 5 x 5 pixel pick
-// matrix. Returns the hit count; *block is the front-most block hit, or -1.
+// The picker where GL has selection mode: the pick scene in GL_SELECT mode through a 5 x 5 pixel
+// pick matrix. Returns the hit count; *block is the front-most block hit, or -1.
 int selectPick(int x, int y, int *block);
 
 // selectPick's selection pass alone: fills buffer (SELECT_BUFFER_SIZE words) with the hit
 // records and returns their count.
 int selectHits(int x, int y, unsigned int *buffer);
 
-// The same answer without OpenGL selection, for the browser: the pick scene in flat
-// colours, read back with glReadPixels. Returns the blocks seen in the region plus one if
+// The same answer without OpenGL selection, for a GL that has none (the browser's): the pick scene
+// in flat colours, read back with glReadPixels. Returns the blocks seen in the region plus one if
 // the axes or the quay show there: 0 exactly where selectPick's count is 0. Sets *block as
 // selectPick does. Draws into the corner of the buffer it reads (up to 100 x 100 pixels)
 // and does not swap: the caller redraws. Puts back the GL state it changes, but leaves

@@ -110,7 +110,7 @@ void restoreState(const SavedState &s) {
 // order and placed as drawWaitingBlocks places them.
 void drawCodedBlocks(const bool *draw) {
     for (int i = 0; i < blockCount; i++) {
-        if (!draw[i] || i == heldBlock || blockTable[i].present == 0) {
+        if (!draw[i] || !isWaitingBlock(i)) {
             continue;
         }
         setCode(FIRST_BLOCK_CODE + i);

@@ -133,6 +133,7 @@ void computeApproachLines(Block block) {
         crossLine.c = -bz;
     }
 
+    // "Posicion" without its accent, as the narration has always written it.
     consolePrint("\nPosicion bloque : %g, \t%g, \t%g", bx, by, bz);
     consolePrint("\nRecta1 : %g\t%g\t%g", radialLine.a, radialLine.b, radialLine.c);
     consolePrint("\nRecta2 : %g\t%g\t%g", crossLine.a, crossLine.b, crossLine.c);

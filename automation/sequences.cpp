@@ -2,7 +2,9 @@
 #include "automation/automation.h"
 
 #include "platform/platform.h"
-#include <cmath>
+
+// "Posicion" without its accent, as the narration has always written it.
+static const char POSITION_REACHED[] = "\nPosicion ajustada!! el error es de %g";
 
 int slewAligned = 0;
 int reachAligned = 0;
@@ -39,7 +41,7 @@ static void slewStage() {
         cranePose.slewAngle -= 1.0f;
         turnAboutVertical(&boomTip, -STEP_ANGLE);
     } else {
-        consolePrint("\nPosicion ajustada!! el error es de %g", e);
+        consolePrint(POSITION_REACHED, e);
         slewAligned = 1;
     }
 }
@@ -56,7 +58,7 @@ static void luffStage() {
         cranePose.luffAngle -= 1.0f;
         luffBoomTip(STEP_ANGLE);
     } else {
-        consolePrint("\nPosicion ajustada!! el error es de %g", e);
+        consolePrint(POSITION_REACHED, e);
         reachAligned = 1;
         consolePrint("\nBajando la pinza...");
         boomTip.y = static_cast<float>(boomTip.y - cranePose.cableLength + CLAW_OFFSET);

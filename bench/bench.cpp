@@ -109,7 +109,8 @@ void loadScene(const std::string &path) {
     glutDisplayFunc(countedDisplay);
 }
 
-// The program's start-up in its order, then events until the first frame is drawn.
+// The program's window and GL set-up as start-up makes them (no banner, menu or input
+// callbacks), the sample file loaded through restartOn, then events until the first frame.
 void openWindow(char *argv0) {
     setCameraDefaults();
     int glutArgc = 1;
@@ -234,7 +235,7 @@ bool clickPixel(int block, bool centreOnly, int *x, int *y) {
     glGetDoublev(GL_MODELVIEW_MATRIX, model);
     glGetDoublev(GL_PROJECTION_MATRIX, proj);
     glGetIntegerv(GL_VIEWPORT, viewport);
-    gluProject(b.x, b.y + 0.75, b.z, model, proj, viewport, &wx, &wy, &wz);
+    gluProject(b.x, b.y + BLOCK_SIZE / 2, b.z, model, proj, viewport, &wx, &wy, &wz);
     int cx = static_cast<int>(std::lround(wx)),
         cy = viewport[3] - static_cast<int>(std::lround(wy));
     *x = std::min(std::max(cx, 2), windowWidth - 3);
@@ -331,9 +332,10 @@ void reportCycles(int cycles) {
     }
     Stats s = stats(times);
     int steps = last.pickUpCalls + last.transportCalls;
-    std::printf("\nFull load cycle of block (-5, 0, 3), click at (%d, %d) to rest, GLUT loop "
+    const Block &b = blockTable[0];
+    std::printf("\nFull load cycle of block 0 (%g, %g, %g), click at (%d, %d) to rest, GLUT loop "
                 "body (events, redisplay, idle step):\n  %s\n",
-                x, y, show(s, "ms").c_str());
+                b.x, b.y, b.z, x, y, show(s, "ms").c_str());
     std::printf("  frames drawn %d; idle steps %d (pick-up %d, transport %d); %.3f ms per "
                 "frame; block unloaded and crane ready in every cycle: %s\n",
                 last.frames, steps, last.pickUpCalls, last.transportCalls, s.median / last.frames,

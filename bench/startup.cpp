@@ -6,7 +6,6 @@
 
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
-#include <cerrno>
 #include <chrono>
 #include <csignal>
 #include <cstdio>

@@ -11,7 +11,7 @@ struct Camera {
     Point3 offset;   // eye offset in eye axes; offset.z is also the near-plane distance
 };
 
-extern Camera camera;    // set by start-up; moved only by the navigation keys
+extern Camera camera;    // defaults set by start-up and restartOn; moved by the navigation keys
 extern int windowWidth;  // pixels; 500 at start, updated by reshape
 extern int windowHeight; // pixels; 500 at start, updated by reshape
 

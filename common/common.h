@@ -22,7 +22,7 @@ struct Block {
 };
 
 extern Block blockTable[MAX_BLOCKS]; // entries 0..blockCount-1 hold the file's blocks in order
-extern int blockCount;               // 0..MAX_BLOCKS, set once by readBlockFile
+extern int blockCount; // 0..MAX_BLOCKS; emptied by restartOn, counted up by readBlockFile
 
 // The four joints of the crane. Angles in degrees, cable in world units.
 struct CranePose {

@@ -23,8 +23,9 @@ extern "C" [[noreturn]] void __wrap_exit(int status) {
     __real_exit(status);
 }
 
-// The reader's two platform calls, made here as the desktop makes them (std::exit, so the
-// wrap above sees the colour error); the fuzzer links no GL, GLUT or console code.
+// The reader's console and exit calls, made here as the desktop makes them (std::exit, so
+// the wrap above sees the colour error); memoryStream is the platform's own. The fuzzer
+// links no GL, GLUT or console code.
 void consolePrint(const char *, ...) {}
 
 void quitProgram(int status) {
@@ -40,7 +41,7 @@ extern "C" int LLVMFuzzerInitialize(int *, char ***) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     std::FILE *file = fmemopen(const_cast<uint8_t *>(data), size, "r");
     if (file == nullptr) {
-        return 0; // fmemopen refuses size 0
+        return 0; // another C library's fmemopen may refuse size 0
     }
     blockCount = 0;
     insideTarget = true;

@@ -47,9 +47,10 @@ const int CYLINDER_PROFILE_POINTS = 4;
 const int CYLINDER_SEGMENTS = 200;
 
 extern RevolutionMesh unitCylinder;                     // radius 0.5, height 1, on the origin
-extern Point3 cylinderProfile[CYLINDER_PROFILE_POINTS]; // written once by buildUnitCylinder
+extern Point3 cylinderProfile[CYLINDER_PROFILE_POINTS]; // written by buildUnitCylinder
 
-// Allocates the seven kinds of heap blocks; only rows, edges and triangles are set.
+// Allocates the seven kinds of heap blocks and sets their pointers only; contents and counts
+// are buildRevolutionMesh's.
 // Prints the memory error and exits with status 1 if any allocation fails.
 RevolutionMesh allocateMesh(int profileCount, int segmentCount);
 
@@ -63,7 +64,7 @@ RevolutionMesh buildRevolutionMesh(const Point3 *profile, int profileCount, int 
 void buildUnitCylinder();
 
 // Releases the drawing arrays, edges, triangles, rows 0..rowCount-1 and the row array, in
-// that order.
+// that order. The caller's copy keeps its pointers: it must not be drawn again.
 void freeMesh(RevolutionMesh mesh, int rowCount);
 
 // u x w in float.

@@ -1,6 +1,7 @@
 // What the program asks of the machine it runs on, and the one place GL, GLU and GLUT are
-// included. The build links one file per concern from desktop/ or web/; nothing above this
-// line knows which.
+// included. The build links console, menu, pick and loop from desktop/ or web/ (and on a
+// desktop its window file); utf8.cpp and memory_stream.cpp serve both. Nothing above this
+// line knows which, and nothing here includes the program.
 #ifndef VINCA_PLATFORM_H
 #define VINCA_PLATFORM_H
 
@@ -14,13 +15,14 @@
 #include <cstddef>
 #include <cstdio>
 
-// --- console (console.cpp) ---
+// --- console (console.cpp; windows1252ToUtf8 in utf8.cpp) ---
 
 // Decides once, before the first text, how accented letters go out. Called by start-up.
 void initConsole();
 
-// printf for every console text of the program. The format's own bytes are Windows-1252;
-// arguments (file names, numbers) are written as they are.
+// printf for every console text of the program (but --help and --version, plain ASCII).
+// The format's own bytes are Windows-1252; arguments (file names, numbers) are written as
+// they are.
 void consolePrint(const char *format, ...);
 
 // Windows-1252 text as UTF-8, for a terminal or a page that reads UTF-8. Writes at most
@@ -34,7 +36,8 @@ struct MenuEntry {
     int value;         // passed to the select function
 };
 
-// Builds the pop-up menu on the right button; returns its id.
+// Builds the pop-up menu on the right button; returns its id (GLUT's on a desktop, 1 in a
+// page, which has one menu).
 int createPopupMenu(void (*select)(int), const MenuEntry *entries, int count);
 
 // --- picking (pick.cpp) ---
@@ -60,7 +63,10 @@ void (*installedIdleStep())();
 // Called once the window and callbacks are set; runs until the program ends.
 void runMainLoop();
 
-// Ends the program with status; the ordinary exit and every fatal error come here.
+// Ends the program with status and does not return; the ordinary exit and every fatal error
+// after the argument check come here. A page lives on: the idle step is removed, an empty
+// display callback installed, the page told, and the stack left without unwinding, so state
+// and open files remain and the page must stop passing input until the program restarts.
 [[noreturn]] void quitProgram(int status);
 
 #endif

@@ -58,7 +58,7 @@ void drawBox(float a, float b, float c) {
 void drawBlock(Block block) {
     glPushMatrix();
     setMaterialColour(colorTable[block.color]);
-    drawScaledCylinder(1.5f, 1.5f, 1.5f);
+    drawScaledCylinder(BLOCK_SIZE, BLOCK_SIZE, BLOCK_SIZE);
     glPopMatrix();
 }
 

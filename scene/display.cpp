@@ -42,9 +42,13 @@ void drawShipDeck() {
     drawLitTriangles(triangles, quadToTriangles(deck, triangles));
 }
 
+bool isWaitingBlock(int index) {
+    return isBlockIndex(index) && index != heldBlock && blockTable[index].present != 0;
+}
+
 void drawWaitingBlocks(bool named) {
     for (int i = 0; i < blockCount; i++) {
-        if (i == heldBlock || blockTable[i].present == 0) {
+        if (!isWaitingBlock(i)) {
             continue;
         }
         glPushMatrix();

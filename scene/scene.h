@@ -9,6 +9,7 @@ extern const float light0Position[4]; // directional, from (5, 10, 10)
 extern const float light1Position[4]; // directional, from -z
 
 const float AXIS_LENGTH = 80.0f;
+const float BLOCK_SIZE = 1.5f; // a block is unitCylinder scaled by this: 1.5 high and across
 
 // Draws the crane from cranePose, with the held block in the claw in block-collection
 // mode. Leaves the caller's matrix unchanged.
@@ -30,8 +31,12 @@ void drawBox(float a, float b, float c);
 // A block's cylinder (radius 0.75, height 1.5) in its colour, bottom centre at the origin.
 void drawBlock(Block block);
 
-// Every block still on the quay and not in the claw, in index order; under its index as
-// selection name when named. Shared by the display and pick passes.
+// True for a loaded block that waits on the quay: not unloaded, not in the claw. The blocks
+// the display pass draws and the pickers can hit.
+bool isWaitingBlock(int index);
+
+// Every waiting block, in index order; under its index as selection name when named. Shared
+// by the display pass and the selection pass.
 void drawWaitingBlocks(bool named);
 
 // GLUT display callback: one whole frame.

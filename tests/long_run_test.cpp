@@ -35,8 +35,8 @@ static void load(const std::string &text) {
 
 // The crane at rest and free; the narration of cycles run with runIdle is not printed.
 static void expectAtRest(const std::string &where) {
-    EXPECT_TRUE(atRest() && installedIdle == nullptr && readyForOrder == 1 && heldBlock == -1 &&
-                targetBlock == -1 && manualMode == 0)
+    EXPECT_TRUE(atRest() && installedIdleStep() == nullptr && readyForOrder == 1 &&
+                heldBlock == -1 && targetBlock == -1 && manualMode == 0)
         << where << ": " << stateText();
 }
 
@@ -66,15 +66,15 @@ TEST(LongRun, TwoHundredCyclesWithMenuResets) {
         if (cycle % 10 == 3 || cycle % 10 == 7) {
             calls = runIdle(interruptAt);
             if (cycle % 10 == 7) {
-                bool running = installedIdle != nullptr;
+                bool running = installedIdleStep() != nullptr;
                 menuSelect(MENU_MANUAL_MODE);
-                EXPECT_TRUE(installedIdle == nullptr && readyForOrder == (running ? 0 : 1))
+                EXPECT_TRUE(installedIdleStep() == nullptr && readyForOrder == (running ? 0 : 1))
                     << where;
             }
             menuSelect(MENU_COLLECTION_MODE); // a running step goes on, touching no block
             unloaded.reset();
             calls += runIdle(2000);
-            if (installedIdle != nullptr && blockTable[block].x == 0 && slewAligned == 1 &&
+            if (installedIdleStep() != nullptr && blockTable[block].x == 0 && slewAligned == 1 &&
                 reachAligned == 0) {
                 // From the rest pose the tip cannot meet a Z-axis block's line by luffing
                 // alone: the endless luff, ended as a user would.
@@ -88,7 +88,7 @@ TEST(LongRun, TwoHundredCyclesWithMenuResets) {
             unloaded.set(block);
             calls += runIdle(2000);
         }
-        ASSERT_EQ(installedIdle, nullptr) << where << ": still running after " << calls;
+        ASSERT_EQ(installedIdleStep(), nullptr) << where << ": still running after " << calls;
         longest = std::max(longest, calls);
         expectAtRest(where);
         for (int i = 0; i < blockCount; i++) {
@@ -123,7 +123,7 @@ TEST(BadInput, UnreachableBlocksAreRecoveredWithTheMenu) {
         display();
         startOrder(1);
         int calls = runIdle(5000);
-        EXPECT_EQ(installedIdle == nullptr, c.ends) << "after " << calls << " calls";
+        EXPECT_EQ(installedIdleStep() == nullptr, c.ends) << "after " << calls << " calls";
         menuSelect(MENU_MANUAL_MODE);
         menuSelect(MENU_COLLECTION_MODE);
         expectAtRest("after the menu");

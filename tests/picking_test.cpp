@@ -49,10 +49,10 @@ TEST_F(OperationPicking, ClickOutcomesFromRestToBusy) {
                   captured([&] { mouse(GLUT_RIGHT_BUTTON, GLUT_UP, x, y); }),
               "")
         << "only the left button's release picks";
-    EXPECT_TRUE(readyForOrder == 1 && installedIdle == nullptr);
+    EXPECT_TRUE(readyForOrder == 1 && installedIdleStep() == nullptr);
     slewAligned = reachAligned = heightReached = gripClosed = 1;
     EXPECT_EQ(clickAt(x, y), ACCEPT + BUSY) << "at pixel " << x << ", " << y;
-    EXPECT_TRUE(readyForOrder == 0 && targetBlock == 1 && installedIdle == pickUpStep);
+    EXPECT_TRUE(readyForOrder == 0 && targetBlock == 1 && installedIdleStep() == pickUpStep);
     EXPECT_TRUE(slewAligned == 0 && reachAligned == 0 && heightReached == 0 && gripClosed == 0);
     int done = 0;
     for (int calls : {40, 100, 300}) { // slewing, gripping the held block, carrying it

@@ -31,7 +31,7 @@ TEST_F(OperationSequence, BlockAtMinus5_0_3StageByStageWithItsTranscript) {
         calls += runIdle(m.call - 1 - calls, &out);
         EXPECT_EQ(*m.flag, 0) << "after call " << calls;
         calls += runIdle(1, &out);
-        EXPECT_TRUE(*m.flag == 1 && *m.value == m.expected && installedIdle == m.idle)
+        EXPECT_TRUE(*m.flag == 1 && *m.value == m.expected && installedIdleStep() == m.idle)
             << "call " << calls << ": flag " << *m.flag << ", value " << *m.value;
     }
     EXPECT_TRUE(blockTable[0].present == 0 && heldBlock == -1) << "block not unloaded";
@@ -56,12 +56,12 @@ TEST_F(OperationSequence, EveryBlockCompletesACycle) {
         resetScene({{7, 0, 7}, b});
         std::string out = startOrder(1);
         int calls = 0, reachCall = 0, heightCall = 0;
-        while (installedIdle == pickUpStep && calls < 400) {
+        while (installedIdleStep() == pickUpStep && calls < 400) {
             calls += runIdle(1, &out);
             reachCall = reachCall ? reachCall : reachAligned * calls;
             heightCall = heightCall ? heightCall : heightReached * calls;
         }
-        ASSERT_EQ(installedIdle, transportStep) << "pick-up unfinished after " << calls;
+        ASSERT_EQ(installedIdleStep(), transportStep) << "pick-up unfinished after " << calls;
         // Lowering starts in the call the reach is met, one unit a call; then 29 claw steps.
         EXPECT_EQ(heightCall - reachCall, cranePose.cableLength - 3);
         EXPECT_EQ(calls, heightCall + 29);
@@ -85,10 +85,10 @@ TEST_F(OperationSequence, TransportFromGivenPoses) {
         cranePose = {c[0], c[1], c[2], c[3]};
         heldBlock = 0;
         clearStageFlags();
-        glutIdleFunc(transportStep);
+        setIdleStep(transportStep);
         int calls = 0, ends[2] = {0, 0};
         float widest = 0;
-        while (installedIdle != nullptr && calls < 1000) {
+        while (installedIdleStep() != nullptr && calls < 1000) {
             widest = std::fmax(widest, std::fabs(cranePose.slewAngle));
             calls += runIdle(1);
             ends[0] = ends[0] ? ends[0] : overShip * calls;
@@ -127,13 +127,13 @@ TEST_F(OperationControls, MenuEntriesDuringOperation) {
     for (int value : {MENU_MANUAL_MODE, -1, 3, 100}) {
         EXPECT_EQ(captured([&] { menuSelect(value); }), "") << value;
         EXPECT_EQ(stateText(), carrying) << value;
-        EXPECT_TRUE(manualMode == 1 && installedIdle == nullptr) << value;
+        EXPECT_TRUE(manualMode == 1 && installedIdleStep() == nullptr) << value;
     }
-    glutIdleFunc(transportStep);
+    setIdleStep(transportStep);
     EXPECT_EQ(captured([] { menuSelect(MENU_COLLECTION_MODE); }), "");
     EXPECT_TRUE(atRest() && blockTable[0].present == 1 && blockTable[1].present == 1);
     EXPECT_TRUE(manualMode == 0 && readyForOrder == 1 && heldBlock == -1 && targetBlock == -1);
-    EXPECT_TRUE(gripClosed == 1 && installedIdle == transportStep) << "flags, step untouched";
+    EXPECT_TRUE(gripClosed == 1 && installedIdleStep() == transportStep) << "flags, step untouched";
 }
 
 static std::string press(unsigned char key, int times = 1) {

@@ -9,14 +9,6 @@
 #include <cmath>
 #include <sstream>
 
-void (*installedIdle)() = nullptr;
-
-extern "C" void __real_glutIdleFunc(void (*function)());
-extern "C" void __wrap_glutIdleFunc(void (*function)()) {
-    installedIdle = function;
-    __real_glutIdleFunc(function);
-}
-
 std::string captured(const std::function<void()> &f) {
     testing::internal::CaptureStdout();
     f();
@@ -26,8 +18,8 @@ std::string captured(const std::function<void()> &f) {
 int runIdle(int n, std::string *out) {
     int calls = 0;
     std::string text = captured([&] {
-        for (; calls < n && installedIdle != nullptr; calls++) {
-            installedIdle();
+        for (; calls < n && installedIdleStep() != nullptr; calls++) {
+            installedIdleStep()();
         }
     });
     if (out != nullptr) {
@@ -47,7 +39,7 @@ void resetScene(const std::vector<Point3> &blocks) {
         blockTable[i] = {blocks[i].x, blocks[i].y, blocks[i].z, i, 0, 1};
     }
     ::resetScene();
-    glutIdleFunc(nullptr);
+    setIdleStep(nullptr);
     setCameraDefaults();
 }
 
@@ -55,7 +47,7 @@ std::string startOrder(int block) {
     readyForOrder = 0;
     targetBlock = block;
     clearStageFlags();
-    glutIdleFunc(pickUpStep);
+    setIdleStep(pickUpStep);
     return captured([&] { computeApproachLines(blockTable[block]); });
 }
 

@@ -1,5 +1,5 @@
-// Shared by the operation tests: the idle function as the program installs it, console
-// capture, a scene set by hand, and the console text of one loading cycle.
+// Shared by the operation tests: console capture, a scene set by hand, and the console text of one
+// loading cycle.
 #ifndef VINCA_TEST_OPERATION_H
 #define VINCA_TEST_OPERATION_H
 
@@ -10,8 +10,6 @@
 #include <gtest/gtest.h>
 #include <string>
 #include <vector>
-
-extern void (*installedIdle)(); // last function given to glutIdleFunc (linked with --wrap)
 
 std::string captured(const std::function<void()> &f); // what the program printed meanwhile
 int runIdle(int n, std::string *out = nullptr);       // calls the installed idle function (<= n)
