@@ -130,31 +130,6 @@ function watchErrors(page) {
     return page;
 }
 
-// At this window size and the scene at rest, block 0 in view: a press (a click or a tap, at
-// canvas pixel x, y) on the empty background picks nothing and leaves the picture as it was;
-// with the menu open (from the background), one on the block only closes the menu; then one on it gives the order.
-// The order is then stopped and the scene put back, through the menu.
-async function checkPicks(page, press, openMenu, chooseEntry) {
-    const view = await settledFrame(page);
-    const block = blockZeroIn(view), empty = backgroundIn(view);
-    expect(block && empty, `block 0 at ${block}, background at ${empty} in a canvas of ${view.side}`);
-    let mark = (await narration(page)).length;
-    await press(...empty);
-    await untilNarration(page, mark, NOTHING);
-    expect(meanDifference(await settledFrame(page), view) < 0.001, 'a pick on the empty background changed the picture');
-    await openMenu(...empty);
-    expect(await page.locator('#menu').isVisible(), 'the menu did not open');
-    mark = (await narration(page)).length;
-    await press(...block);
-    await page.waitForTimeout(300);
-    expect(!(await page.locator('#menu').isVisible()), 'the menu stayed open');
-    expect((await narration(page)).length === mark, 'a press that closed the menu also picked');
-    await press(...block);
-    await untilNarration(page, mark, ACCEPT + BUSY);
-    await chooseEntry(MENU[2]);
-    await chooseEntry(MENU[1]);
-    return view;
-}
 // Canvas pixel (x, y) of a CSS-pixel image, in page coordinates, the canvas in view.
 async function canvasPoint(page, x, y) {
     const canvas = page.locator('#canvas');
@@ -162,8 +137,46 @@ async function canvasPoint(page, x, y) {
     const at = await canvas.boundingBox();
     return [at.x + x + 0.5, at.y + y + 0.5];
 }
+// At this window size and the scene at rest, block 0 in view: a press (a click or a tap, at
+// canvas pixel x, y) on the empty background picks nothing and leaves the picture as it was;
+// the menu opens where the right button or a long press (menuAt) is, and the Menu button closes
+// it and opens it again below itself, off the picture; a press on the block then only closes
+// the menu; the next one gives the order. The order is then stopped and the scene put back,
+// through the menu. activate clicks or taps an element.
+async function checkPicks(page, press, menuAt, activate) {
+    const view = await settledFrame(page);
+    const block = blockZeroIn(view), empty = backgroundIn(view);
+    expect(block && empty, `block 0 at ${block}, background at ${empty} in a canvas of ${view.side}`);
+    let mark = (await narration(page)).length;
+    await press(...empty);
+    await untilNarration(page, mark, NOTHING);
+    const after = await settledFrame(page).catch(() => null); // none where all is black
+    expect(after && meanDifference(after, view) < 0.001, 'a pick on the empty background changed the picture');
+
+    const menu = page.locator('#menu'), menuButton = page.locator('#menubutton');
+    await menuAt(...empty);
+    const at = await menu.boundingBox(), [px, py] = await canvasPoint(page, ...empty);
+    expect(at && Math.abs(at.x - px) < 2 && Math.abs(at.y - py) < 2, 'the menu did not open where it was asked for');
+    await activate(menuButton);
+    expect(!(await menu.isVisible()), 'the Menu button did not close the menu');
+    await activate(menuButton);
+    const onBlock = await page.evaluate(([x, y]) => document.elementFromPoint(x, y)?.id, await canvasPoint(page, ...block));
+    expect(await menu.isVisible() && onBlock === 'canvas', `the Menu button did not open the menu, or it covers the block (${onBlock})`);
+    mark = (await narration(page)).length;
+    await press(...block);
+    await page.waitForTimeout(300);
+    expect(!(await menu.isVisible()), 'the menu stayed open');
+    expect((await narration(page)).length === mark, 'a press that closed the menu also picked');
+    await press(...block);
+    await untilNarration(page, mark, ACCEPT + BUSY);
+    for (const entry of [MENU[2], MENU[1]]) {
+        await activate(menuButton);
+        await activate(page.locator('#menu li', { hasText: entry }));
+    }
+}
 const canvasSize = (page) => page.locator('#canvas').evaluate((c) => [c.width, c.height, c.clientWidth, c.clientHeight, devicePixelRatio]);
 async function expectCanvas(page, side, narrationBelow) {
+    await page.waitForFunction((n) => document.getElementById('canvas').clientWidth === n, side, { timeout: 5000 }).catch(() => {}); // the resize handled
     const [width, height, cssWidth, cssHeight, ratio] = await canvasSize(page);
     expect(width === height && cssWidth === cssHeight && width === Math.round(cssWidth * ratio) && cssWidth === side,
         `canvas ${width} x ${height} drawn in ${cssWidth} x ${cssHeight} at ratio ${ratio}, expected side ${side}`);
@@ -229,14 +242,15 @@ try {
         for (const key of VIEW_KEYS) await page.keyboard.press(key);
         const click = async (x, y) => page.mouse.click(...(await canvasPoint(page, x, y)));
         const rightClick = async (x, y) => page.mouse.click(...(await canvasPoint(page, x, y)), { button: 'right' });
-        const choose = async (entry) => { await page.locator('#menubutton').click(); await page.locator('#menu li', { hasText: entry }).click(); };
-        viewFrame = await checkPicks(page, click, rightClick, choose);
+        const activate = (element) => element.click();
+        viewFrame = await settledFrame(page); // for the on-screen keys' check
+        await checkPicks(page, click, rightClick, activate);
         await page.setViewportSize({ width: 700, height: 1000 });
         await expectCanvas(page, 676, true);
         // The program draws the whole buffer: its reshape got the buffer's size.
         const d = meanDifference(await settledFrame(page, 500), viewFrame);
         expect(d < 0.02, `the view in a 676-pixel canvas, brought to 500, differs by ${d.toFixed(4)}`);
-        await checkPicks(page, click, rightClick, choose);
+        await checkPicks(page, click, rightClick, activate);
         await page.setViewportSize(WINDOW_500);
         await expectCanvas(page, 500, false);
     });
@@ -341,6 +355,7 @@ try {
         expect(d < 0.02, `the first frame in a 732-pixel buffer, brought to 500, differs from the desktop's by ${d.toFixed(4)}`);
         const key = (k) => touch.locator(`#keys button[data-key="${k}"]`).tap();
         for (const k of VIEW_KEYS) await key(k);
+        expect(viewFrame, 'no view by the keyboard to compare with: its check failed');
         d = meanDifference(await settledFrame(touch, 500), viewFrame);
         expect(d < 0.02, `the on-screen keys gave a view that differs from the keyboard's by ${d.toFixed(4)}`);
 
@@ -351,8 +366,9 @@ try {
             await touch.waitForTimeout(800);
             await screen.send('Input.dispatchTouchEvent', { type: 'touchEnd', touchPoints: [] });
         };
-        const choose = async (entry) => { await touch.locator('#menubutton').tap(); await touch.locator('#menu li', { hasText: entry }).tap(); };
-        await checkPicks(touch, tap, longPress, choose);
+        const activate = (element) => element.tap();
+        const choose = async (entry) => { await activate(touch.locator('#menubutton')); await activate(touch.locator('#menu li', { hasText: entry })); };
+        await checkPicks(touch, tap, longPress, activate);
 
         await choose(MENU[2]);
         const manual = await settledFrame(touch), mark = (await narration(touch)).length;
@@ -364,7 +380,7 @@ try {
 
         await touch.setViewportSize({ width: 1024, height: 600 });
         await expectCanvas(touch, 576, false);
-        await checkPicks(touch, tap, longPress, choose);
+        await checkPicks(touch, tap, longPress, activate);
         await phone.close();
     });
 
