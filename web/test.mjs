@@ -174,10 +174,10 @@ async function checkPicks(page, press, menuAt, activate) {
         await activate(page.locator('#menu li', { hasText: entry }));
     }
 }
-const canvasSize = (page) => page.locator('#canvas').evaluate((c) => [c.width, c.height, c.clientWidth, c.clientHeight, devicePixelRatio]);
+// The canvas square, side CSS pixels across at the device's pixel ratio, the narration below or beside it.
 async function expectCanvas(page, side, narrationBelow) {
     await page.waitForFunction((n) => document.getElementById('canvas').clientWidth === n, side, { timeout: 5000 }).catch(() => {}); // the resize handled
-    const [width, height, cssWidth, cssHeight, ratio] = await canvasSize(page);
+    const [width, height, cssWidth, cssHeight, ratio] = await page.locator('#canvas').evaluate((c) => [c.width, c.height, c.clientWidth, c.clientHeight, devicePixelRatio]);
     expect(width === height && cssWidth === cssHeight && width === Math.round(cssWidth * ratio) && cssWidth === side,
         `canvas ${width} x ${height} drawn in ${cssWidth} x ${cssHeight} at ratio ${ratio}, expected side ${side}`);
     const canvas = await page.locator('#canvas').boundingBox(), panel = await page.locator('#narration').boundingBox();
@@ -343,7 +343,7 @@ try {
         await early.close();
     });
 
-    await check('by touch at ratio 2: a tap picks, a long press and the Menu button open the menu, the on-screen keys move the camera and the crane', async () => {
+    await check('by touch at ratio 2: a tap picks, a long press and the Menu button open the menu, the on-screen keys move the camera', async () => {
         const phone = await browser.newContext({ viewport: { width: 390, height: 844 }, deviceScaleFactor: 2, hasTouch: true, isMobile: true });
         const touch = watchErrors(await phone.newPage());
         const screen = await phone.newCDPSession(touch);
@@ -367,16 +367,7 @@ try {
             await screen.send('Input.dispatchTouchEvent', { type: 'touchEnd', touchPoints: [] });
         };
         const activate = (element) => element.tap();
-        const choose = async (entry) => { await activate(touch.locator('#menubutton')); await activate(touch.locator('#menu li', { hasText: entry })); };
         await checkPicks(touch, tap, longPress, activate);
-
-        await choose(MENU[2]);
-        const manual = await settledFrame(touch), mark = (await narration(touch)).length;
-        for (let i = 0; i < 10; i++) await key('y');
-        const moved = meanDifference(manual, await settledFrame(touch));
-        // The base turns a little in this view: any change is a move, the frames being steady.
-        expect(moved > 0.0002 && (await narration(touch)).length === mark, `ten taps of y: mean difference ${moved}, narration ${JSON.stringify((await narration(touch)).slice(mark))}`);
-        await choose(MENU[1]);
 
         await touch.setViewportSize({ width: 1024, height: 600 });
         await expectCanvas(touch, 576, false);
