@@ -12,6 +12,24 @@
 using testing::internal::CaptureStdout;
 using testing::internal::GetCapturedStdout;
 
+// The latest stream opened, until it is closed, and whether a temporary file can be made, as
+// a machine without a writable temporary folder has none (linked with --wrap).
+static std::FILE *lastOpened = nullptr;
+static bool temporaryFolder = true;
+extern "C" std::FILE *__real_fmemopen(void *bytes, size_t size, const char *mode);
+extern "C" std::FILE *__wrap_fmemopen(void *bytes, size_t size, const char *mode) {
+    return lastOpened = __real_fmemopen(bytes, size, mode);
+}
+extern "C" std::FILE *__real_tmpfile();
+extern "C" std::FILE *__wrap_tmpfile() {
+    return lastOpened = temporaryFolder ? __real_tmpfile() : nullptr;
+}
+extern "C" int __real_fclose(std::FILE *stream);
+extern "C" int __wrap_fclose(std::FILE *stream) {
+    lastOpened = stream == lastOpened ? nullptr : lastOpened;
+    return __real_fclose(stream);
+}
+
 const std::string RELOCATED = "\nHab\xed"
                               "a un bloque situado sobre el eje Z,\n que ser\xe1 recolocado con Z "
                               "= 0.5 para evitar problemas internos";
@@ -188,6 +206,18 @@ TEST(BlockLoader, GivesTheReadersTableUpToTheBound) {
         EXPECT_TRUE(whole.empty() ||
                     std::memcmp(blockTable, whole.data(), sizeof(Block) * blockCount) == 0);
     }
+}
+
+// Start-up reads in memory, so it needs no temporary folder, and closes the stream it opens
+// (load opens its own first, and closes it last).
+TEST(BlockLoader, ReadsInMemoryAndClosesItsStream) {
+    temporaryFolder = false;
+    for (const std::string &text : {std::string(), records(1, 3, 4)}) {
+        load(text, loadBlockFile);
+        EXPECT_EQ(blockCount, text.empty() ? 0 : 3);
+        EXPECT_EQ(lastOpened, nullptr) << "a stream left open";
+    }
+    temporaryFolder = true;
 }
 
 // Past the bound with the table not full, the reader would go on into bytes never read.
