@@ -220,18 +220,33 @@ TEST(BlockLoader, ReadsInMemoryAndClosesItsStream) {
     temporaryFolder = true;
 }
 
-// Past the bound with the table not full, the reader would go on into bytes never read.
+// Past the bound with the table not full, or with a record the bound cuts, the reader would
+// go on into bytes never read. The 30th record cut after its x, before its colour and inside
+// its z ("0" | ".5", which alone would be moved off the axis) names itself.
 TEST(BlockLoaderDeathTest, PastTheBoundWithoutAFullTableEndsWithStatus1) {
-    for (const std::string &text :
-         {std::string(BLOCK_FILE_LIMIT + 1, '\0'),
-          records(1, 29, 4) + std::string(BLOCK_FILE_LIMIT, ' ') + records(30, 30, 4)}) {
+    const std::string noFullTable = "^\nError al leer fichero de datos\\.\\. \nEl fichero tiene "
+                                    "m\xe1s de 1048576 bytes sin llegar a 30 bloques$";
+    const std::string cutRecord = "^\nError al leer fichero de datos\\.\\. \nEl bloque 30 sigue "
+                                  "m\xe1s all\xe1 de los primeros 1048576 bytes$";
+    const std::string first29 = records(1, 29, 4), last = "c\t1\t0\t0.5\t4\t5\n";
+    auto cutAfter = [&](const std::string &head) {
+        return first29 + std::string(BLOCK_FILE_LIMIT - first29.size() - head.size(), ' ') + last;
+    };
+    const struct {
+        std::string text, message;
+    } cases[] = {
+        {std::string(BLOCK_FILE_LIMIT + 1, '\0'), noFullTable},
+        {first29 + std::string(BLOCK_FILE_LIMIT, ' ') + records(30, 30, 4), noFullTable},
+        {cutAfter("c\t1\t"), cutRecord},
+        {cutAfter("c\t1\t0\t0.5\t4\t"), cutRecord},
+        {cutAfter("c\t1\t0\t0"), cutRecord},
+    };
+    for (const auto &c : cases) {
         EXPECT_EXIT(
             {
                 dup2(2, 1);
-                load(text, loadBlockFile);
+                load(c.text, loadBlockFile);
             },
-            testing::ExitedWithCode(1),
-            "\nError al leer fichero de datos\\.\\. \nEl fichero tiene m\xe1s de 1048576 bytes "
-            "sin llegar a 30 bloques$");
+            testing::ExitedWithCode(1), c.message);
     }
 }
