@@ -4,8 +4,6 @@
 #include "common/common.h"
 #include "platform/platform.h"
 
-#include <cctype>
-
 // ".. " and its trailing space are how the message has always ended; scripts match it.
 static const char READ_ERROR[] = "\nError al leer fichero de datos.. ";
 
@@ -38,8 +36,11 @@ std::FILE *openBlockFileOrQuit(const char *name) {
     return file;
 }
 
-void readBlockFile(std::FILE *file) {
+// The reader; with cut (start-up's bytes stop short of the file), a record that those bytes
+// end inside stops it before the record is checked or stored, and true is returned.
+static bool readRecords(std::FILE *file, bool cut) {
     bool tableFull = false;
+    bool recordCut = false;
     std::rewind(file);
     // Kept across records: a conversion that fails leaves the previous record's value.
     float x = 0.0f, y = 0.0f, z = 0.0f;
@@ -56,7 +57,17 @@ void readBlockFile(std::FILE *file) {
             continue;
         }
         std::fscanf(file, "\t%f\t%f\t%f", &x, &y, &z);
-        std::fscanf(file, "\t%d\t%d\n", &tag, &color);
+        // The trailing newline in a call of its own, made only where one format would reach it
+        // (both numbers read): the end met before it means the record, or its last number, may
+        // go on past the bytes.
+        bool bothRead = std::fscanf(file, "\t%d\t%d", &tag, &color) == 2;
+        if (cut && std::feof(file)) {
+            recordCut = true;
+            break;
+        }
+        if (bothRead) {
+            std::fscanf(file, "\n");
+        }
         if (color > 11 || color < 0) {
             consolePrint(READ_ERROR);
             consolePrint("\nEl color de la caja tiene que ser un entero perteneciente a [0,11]");
@@ -75,6 +86,11 @@ void readBlockFile(std::FILE *file) {
         }
     }
     setRestPose();
+    return recordCut;
+}
+
+void readBlockFile(std::FILE *file) {
+    readRecords(file, false);
 }
 
 void loadBlockFile(std::FILE *file) {
@@ -92,17 +108,19 @@ void loadBlockFile(std::FILE *file) {
         consolePrint(READ_ERROR);
         quitProgram(1);
     }
-    readBlockFile(stream);
-    // The reader looked beyond the bytes read only if it met their end. A full table whose
-    // last record ended before white space running to that end (the reader skips white
-    // space after each record) gives what the whole file gives; only a 30th record split
-    // across the end by white space inside it would differ, and is taken as read.
+    // Where the file goes on, the reader gives what the whole file gives unless a record runs
+    // past the bytes, or their end comes between records with the table not yet full.
+    bool recordCut = readRecords(stream, more);
     bool reachedEnd = std::feof(stream) != 0;
     std::fclose(stream);
     stream = nullptr;
-    bool fullBeforeTheEnd = blockCount == MAX_BLOCKS && size > 0 &&
-                            std::isspace(static_cast<unsigned char>(bytes[size - 1]));
-    if (more && reachedEnd && !fullBeforeTheEnd) {
+    if (recordCut) {
+        consolePrint(READ_ERROR);
+        consolePrint("\nEl bloque %d sigue m\xe1s all\xe1 de los primeros %lu bytes",
+                     blockCount + 1, BLOCK_FILE_LIMIT);
+        quitProgram(1);
+    }
+    if (more && reachedEnd && blockCount < MAX_BLOCKS) {
         consolePrint(READ_ERROR);
         consolePrint("\nEl fichero tiene m\xe1s de %lu bytes sin llegar a %d bloques",
                      BLOCK_FILE_LIMIT, MAX_BLOCKS);

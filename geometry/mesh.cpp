@@ -63,7 +63,7 @@ static Point3 rotateStep(Point3 p, double c, double s, char axis) {
 // lights each once, as it does for a display list. Indices are 16-bit, the widest that
 // every GL (the browser's too) draws from; a mesh with more distinct vertices than they can
 // name is left whole and unindexed (returns -1). Returns how many are kept.
-static int mergeEqualVertices(LitVertex *lit, int count, unsigned short *indices) {
+int mergeEqualVertices(LitVertex *lit, int count, unsigned short *indices) {
     int *order = static_cast<int *>(allocateOrDie(sizeof(int) * count));
     int *first = static_cast<int *>(allocateOrDie(sizeof(int) * count));
     for (int i = 0; i < count; i++) {

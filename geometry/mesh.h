@@ -39,6 +39,11 @@ struct RevolutionMesh {
 
 const int MAX_MESH_INDEX = 65535; // litIndices are 16-bit
 
+// Packs the count vertices of lit down to the first copy of each bit-identical one, in order,
+// and writes each vertex's index among those kept to indices; returns how many are kept. With
+// more distinct vertices than 16-bit indices name, leaves lit as it is and returns -1.
+int mergeEqualVertices(LitVertex *lit, int count, unsigned short *indices);
+
 const int MESH_WIRE = 0;
 const int MESH_SOLID = 1;
 const int MESH_GRID_AND_SOLID = 2;

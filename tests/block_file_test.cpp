@@ -12,6 +12,24 @@
 using testing::internal::CaptureStdout;
 using testing::internal::GetCapturedStdout;
 
+// The latest stream opened, until it is closed, and whether a temporary file can be made, as
+// a machine without a writable temporary folder has none (linked with --wrap).
+static std::FILE *lastOpened = nullptr;
+static bool temporaryFolder = true;
+extern "C" std::FILE *__real_fmemopen(void *bytes, size_t size, const char *mode);
+extern "C" std::FILE *__wrap_fmemopen(void *bytes, size_t size, const char *mode) {
+    return lastOpened = __real_fmemopen(bytes, size, mode);
+}
+extern "C" std::FILE *__real_tmpfile();
+extern "C" std::FILE *__wrap_tmpfile() {
+    return lastOpened = temporaryFolder ? __real_tmpfile() : nullptr;
+}
+extern "C" int __real_fclose(std::FILE *stream);
+extern "C" int __wrap_fclose(std::FILE *stream) {
+    lastOpened = stream == lastOpened ? nullptr : lastOpened;
+    return __real_fclose(stream);
+}
+
 const std::string RELOCATED = "\nHab\xed"
                               "a un bloque situado sobre el eje Z,\n que ser\xe1 recolocado con Z "
                               "= 0.5 para evitar problemas internos";
@@ -190,18 +208,45 @@ TEST(BlockLoader, GivesTheReadersTableUpToTheBound) {
     }
 }
 
-// Past the bound with the table not full, the reader would go on into bytes never read.
+// Start-up reads in memory, so it needs no temporary folder, and closes the stream it opens
+// (load opens its own first, and closes it last).
+TEST(BlockLoader, ReadsInMemoryAndClosesItsStream) {
+    temporaryFolder = false;
+    for (const std::string &text : {std::string(), records(1, 3, 4)}) {
+        load(text, loadBlockFile);
+        EXPECT_EQ(blockCount, text.empty() ? 0 : 3);
+        EXPECT_EQ(lastOpened, nullptr) << "a stream left open";
+    }
+    temporaryFolder = true;
+}
+
+// Past the bound with the table not full, or with a record the bound cuts, the reader would
+// go on into bytes never read. The 30th record cut after its x, before its colour and inside
+// its z ("0" | ".5", which alone would be moved off the axis) names itself.
 TEST(BlockLoaderDeathTest, PastTheBoundWithoutAFullTableEndsWithStatus1) {
-    for (const std::string &text :
-         {std::string(BLOCK_FILE_LIMIT + 1, '\0'),
-          records(1, 29, 4) + std::string(BLOCK_FILE_LIMIT, ' ') + records(30, 30, 4)}) {
+    const std::string noFullTable = "^\nError al leer fichero de datos\\.\\. \nEl fichero tiene "
+                                    "m\xe1s de 1048576 bytes sin llegar a 30 bloques$";
+    const std::string cutRecord = "^\nError al leer fichero de datos\\.\\. \nEl bloque 30 sigue "
+                                  "m\xe1s all\xe1 de los primeros 1048576 bytes$";
+    const std::string first29 = records(1, 29, 4), last = "c\t1\t0\t0.5\t4\t5\n";
+    auto cutAfter = [&](const std::string &head) {
+        return first29 + std::string(BLOCK_FILE_LIMIT - first29.size() - head.size(), ' ') + last;
+    };
+    const struct {
+        std::string text, message;
+    } cases[] = {
+        {std::string(BLOCK_FILE_LIMIT + 1, '\0'), noFullTable},
+        {first29 + std::string(BLOCK_FILE_LIMIT, ' ') + records(30, 30, 4), noFullTable},
+        {cutAfter("c\t1\t"), cutRecord},
+        {cutAfter("c\t1\t0\t0.5\t4\t"), cutRecord},
+        {cutAfter("c\t1\t0\t0"), cutRecord},
+    };
+    for (const auto &c : cases) {
         EXPECT_EXIT(
             {
                 dup2(2, 1);
-                load(text, loadBlockFile);
+                load(c.text, loadBlockFile);
             },
-            testing::ExitedWithCode(1),
-            "\nError al leer fichero de datos\\.\\. \nEl fichero tiene m\xe1s de 1048576 bytes "
-            "sin llegar a 30 bloques$");
+            testing::ExitedWithCode(1), c.message);
     }
 }

@@ -27,22 +27,26 @@ static std::string asUtf8(const std::string &text) {
 TEST(Console, AccentsAreUtf8OnlyOnAUtf8Terminal) {
     std::string path = writeTempFile(ON_THE_AXIS);
     const std::string singleBytes = BANNER + RELOCATED;
+    // A file name is the user's own bytes, already UTF-8 there: written as given.
+    const std::string missing = path + "_nope_\xc3\xb1.txt";
     struct {
         const char *name;
         bool terminal;
         const char *locale;
-        std::string out;
+        std::string file, out;
     } cases[] = {
-        {"UTF-8 terminal", true, "C.UTF-8", asUtf8(singleBytes)},
-        {"pipe under a UTF-8 locale", false, "C.UTF-8", singleBytes},
-        {"terminal in the C locale", true, "C", singleBytes},
+        {"UTF-8 terminal", true, "C.UTF-8", path, asUtf8(singleBytes)},
+        {"pipe under a UTF-8 locale", false, "C.UTF-8", path, singleBytes},
+        {"terminal in the C locale", true, "C", path, singleBytes},
+        {"UTF-8 file name on a UTF-8 terminal", true, "C.UTF-8", missing,
+         "\nError al arbir fichero " + missing + "\n"},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.name);
         VincaProcess p;
         StopAtScopeEnd stop{&p};
-        ASSERT_TRUE(c.terminal ? startProcessOnTerminal(&p, {path}, c.locale)
-                               : startProcessWithLocale(&p, {path}, c.locale));
+        ASSERT_TRUE(c.terminal ? startProcessOnTerminal(&p, {c.file}, c.locale)
+                               : startProcessWithLocale(&p, {c.file}, c.locale));
         waitForOutput(&p, c.out, 10000);
         EXPECT_EQ(p.out, c.out);
     }

@@ -11,6 +11,7 @@
 #include <string>
 #include <sys/resource.h>
 #include <unistd.h>
+#include <vector>
 
 // Run again under valgrind by the exit test: build the cylinder, then leave as the q key
 // does ("q") or without releasing it ("exit", which shows the leak check can see the mesh).
@@ -117,6 +118,27 @@ TEST(RevolutionMesh, DrawingArraysNameEveryTriangleCorner) {
         }
         EXPECT_EQ(wrong, 0) << c.segments << " segments";
         freeMesh(m, c.points);
+    }
+}
+
+// 16-bit indices name 65,536 vertices: each distinct one twice over, 65,536 are indexed and
+// give every vertex back; at 65,537 the vertices stay whole, as index 65,536 would read 0.
+TEST(RevolutionMesh, SixteenBitIndicesNameAtMost65536Vertices) {
+    for (int distinct : {65536, 65537}) {
+        std::vector<LitVertex> given(2 * distinct);
+        for (size_t i = 0; i < given.size(); i++) {
+            given[i] = {{0, 0, 1}, {static_cast<float>(i % distinct), 0, 0}};
+        }
+        std::vector<LitVertex> lit = given;
+        std::vector<unsigned short> indices(given.size());
+        int kept = mergeEqualVertices(lit.data(), static_cast<int>(lit.size()), indices.data());
+        int wrong = 0;
+        for (size_t i = 0; i < given.size(); i++) {
+            const LitVertex &drawn = kept < 0 ? lit[i] : lit[indices[i]];
+            wrong += std::memcmp(&drawn, &given[i], sizeof(LitVertex)) == 0 ? 0 : 1;
+        }
+        EXPECT_EQ(kept, distinct == 65536 ? 65536 : -1) << distinct << " distinct";
+        EXPECT_EQ(wrong, 0) << distinct << " distinct";
     }
 }
 
