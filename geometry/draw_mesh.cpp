@@ -7,31 +7,50 @@ static_assert(sizeof(Point3) == 3 * sizeof(GLfloat), "Point3 is read as three pa
 static_assert(sizeof(MeshEdge) == 2 * sizeof(GLuint), "edges are read as index pairs");
 static_assert(sizeof(unsigned short) == sizeof(GLushort), "mesh indices are GLushort");
 
-void drawLitTriangles(const LitVertex *vertices, int count, const unsigned short *indices) {
+// The normal immediate mode would have left current: the last one drawn, GL's initial
+// (0, 0, 1) before any. It is kept here, not in GL, and lines carry it in a normal array of
+// their own: the browser's GL emulation takes a glNormal3f outside glBegin/glEnd for a vertex
+// of a block, writing it past the last array drawn and losing count of the enabled arrays,
+// after which it sends every line draw to WebGL with no shader.
+static Point3 currentNormal = {0.0f, 0.0f, 1.0f};
+
+static void drawLit(GLenum mode, const LitVertex *vertices, int count,
+                    const unsigned short *indices) {
     glEnableClientState(GL_VERTEX_ARRAY);
     glEnableClientState(GL_NORMAL_ARRAY);
     glNormalPointer(GL_FLOAT, sizeof(LitVertex), &vertices[0].normal);
     glVertexPointer(3, GL_FLOAT, sizeof(LitVertex), &vertices[0].position);
     if (indices != nullptr) {
-        glDrawElements(GL_TRIANGLES, count, GL_UNSIGNED_SHORT, indices);
+        glDrawElements(mode, count, GL_UNSIGNED_SHORT, indices);
     } else {
-        glDrawArrays(GL_TRIANGLES, 0, count);
+        glDrawArrays(mode, 0, count);
     }
     glDisableClientState(GL_NORMAL_ARRAY);
     glDisableClientState(GL_VERTEX_ARRAY);
-    const Point3 &last = vertices[indices != nullptr ? indices[count - 1] : count - 1].normal;
-    glNormal3f(last.x, last.y, last.z);
+}
+
+void drawLitTriangles(const LitVertex *vertices, int count, const unsigned short *indices) {
+    drawLit(GL_TRIANGLES, vertices, count, indices);
+    currentNormal = vertices[indices != nullptr ? indices[count - 1] : count - 1].normal;
 }
 
 void drawLines(const Point3 *vertices, int count, const unsigned int *indices) {
-    glEnableClientState(GL_VERTEX_ARRAY);
-    glVertexPointer(3, GL_FLOAT, 0, vertices);
-    if (indices != nullptr) {
-        glDrawElements(GL_LINES, count, GL_UNSIGNED_INT, indices);
-    } else {
-        glDrawArrays(GL_LINES, 0, count);
+    // In pieces of a stack array, each vertex with the current normal; indices are resolved
+    // here, as the browser's GL draws no 32-bit ones from memory.
+    const int PIECE = 256; // vertices, an even number: whole lines
+    LitVertex piece[PIECE];
+    for (int first = 0; first < count; first += PIECE) {
+        int n = count - first < PIECE ? count - first : PIECE;
+        for (int i = 0; i < n; i++) {
+            piece[i].normal = currentNormal;
+            piece[i].position = vertices[indices != nullptr ? indices[first + i] : first + i];
+        }
+        static_assert(sizeof(LitVertex) == 6 * sizeof(float), "a lit vertex is six floats");
+        n = prepareLines(&piece[0].normal.x, n, 6, 3);
+        if (n > 0) {
+            drawLit(GL_LINES, piece, n, nullptr);
+        }
     }
-    glDisableClientState(GL_VERTEX_ARRAY);
 }
 
 int quadToTriangles(const LitVertex *q, LitVertex *out) {

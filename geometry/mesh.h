@@ -85,13 +85,13 @@ void drawMesh(RevolutionMesh mesh, int mode);
 // frees. Both leave the client array state disabled, as they found it.
 
 // GL_TRIANGLES from count vertices (or, with indices, from count indices into vertices), each
-// with its own normal; leaves the last normal current, as immediate mode would, since the axes
-// are lit with whatever normal was current.
+// with its own normal; the last one becomes the current normal, as in immediate mode, since
+// the axes are lit with whatever normal was current. That normal is the program's, not GL's.
 void drawLitTriangles(const LitVertex *vertices, int count,
                       const unsigned short *indices = nullptr);
 
 // GL_LINES from count vertices (or, with indices, from count indices into vertices), lit with
-// the current normal.
+// the current normal (drawLitTriangles).
 void drawLines(const Point3 *vertices, int count, const unsigned int *indices = nullptr);
 
 // A GL_QUAD_STRIP of count vertices as the triangles GL (Mesa) splits it into: the same

@@ -52,6 +52,15 @@ bool hasSelectionMode();
 // that the block reader does on files. Null when none can be made.
 std::FILE *memoryStream(char *bytes, std::size_t size);
 
+// --- lines (lines.cpp) ---
+
+// Makes count line vertices (GL_LINES: count is even) drawable under the current modelview
+// and projection, in place, and returns how many are left. Each vertex is stride floats with
+// its position at float positionAt. The desktop's GL clips lines itself and nothing changes;
+// the page's CPU renderer drops a whole line with an end behind the eye, so there each line
+// is cut at the near plane first.
+int prepareLines(float *vertices, int count, int stride, int positionAt);
+
 // --- loop (loop.cpp) ---
 
 // Installs (or, with null, removes) the step the automatic operation makes once a frame.
