@@ -235,6 +235,27 @@ try {
             const seen = ours.get(hue) ?? 0;
             expect(Math.abs(seen - count) <= 10 + count * 0.03, `colour ${hue}: ${seen} pixels, the desktop ${count}`);
         }
+        // The X axis, grey in front of the quay's dark side at the lower right: each column
+        // where the desktop shows it, the page shows it within a row.
+        const axisRow = (image, x) => [...Array(86).keys()].map((k) => 260 + k).find((y) => rgb(image, x, y).every((v) => Math.abs(v - 146) < 16));
+        let columns = 0, missed = 0;
+        for (let x = 340; x < 500; x++) {
+            const row = axisRow(desktop, x);
+            if (row === undefined) continue;
+            columns++;
+            missed += [-1, 0, 1].some((d) => rgb(firstFrame, x, row + d).every((v) => Math.abs(v - 146) < 16)) ? 0 : 1;
+        }
+        expect(columns > 150 && missed <= columns / 20, `the X axis: ${missed} of the desktop's ${columns} columns missing`);
+    });
+
+    await check("a click on the Y axis inside the tower hits it, as on the desktop", async () => {
+        const mark = (await narration(page)).length;
+        await canvas.click({ position: { x: 250, y: 10 } }); // the axis runs up the tower's middle
+        await canvas.click({ position: { x: 245, y: 10 } }); // beside it: nothing
+        await untilNarration(page, mark, '\nNada seleccionado');
+        const text = (await narration(page)).slice(mark);
+        expect(text === '\nNada seleccionado', `narration ${JSON.stringify(text)} for the two clicks`);
+        expect(meanDifference(await settledFrame(page), firstFrame) < 0.001, 'the picks changed the frame');
     });
 
     await check('a click picks what is under it at ratio 1, in a wide and a narrow window', async () => {
