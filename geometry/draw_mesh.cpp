@@ -3,6 +3,8 @@
 
 #include "platform/platform.h"
 
+#include <cstddef>
+
 static_assert(sizeof(Point3) == 3 * sizeof(GLfloat), "Point3 is read as three packed floats");
 static_assert(sizeof(MeshEdge) == 2 * sizeof(GLuint), "edges are read as index pairs");
 static_assert(sizeof(unsigned short) == sizeof(GLushort), "mesh indices are GLushort");
@@ -14,13 +16,15 @@ static_assert(sizeof(unsigned short) == sizeof(GLushort), "mesh indices are GLus
 // after which it sends every line draw to WebGL with no shader.
 static Point3 currentNormal = {0.0f, 0.0f, 1.0f};
 
-static void drawLit(GLenum mode, const LitVertex *vertices, int count,
-                    const unsigned short *indices) {
+// From vertices at base (client arrays, or offsets into a bound buffer), indexed from
+// indices when indexed.
+static void drawLit(GLenum mode, const void *base, int count, bool indexed, const void *indices) {
+    const char *at = static_cast<const char *>(base);
     glEnableClientState(GL_VERTEX_ARRAY);
     glEnableClientState(GL_NORMAL_ARRAY);
-    glNormalPointer(GL_FLOAT, sizeof(LitVertex), &vertices[0].normal);
-    glVertexPointer(3, GL_FLOAT, sizeof(LitVertex), &vertices[0].position);
-    if (indices != nullptr) {
+    glNormalPointer(GL_FLOAT, sizeof(LitVertex), at + offsetof(LitVertex, normal));
+    glVertexPointer(3, GL_FLOAT, sizeof(LitVertex), at + offsetof(LitVertex, position));
+    if (indexed) {
         glDrawElements(mode, count, GL_UNSIGNED_SHORT, indices);
     } else {
         glDrawArrays(mode, 0, count);
@@ -30,7 +34,7 @@ static void drawLit(GLenum mode, const LitVertex *vertices, int count,
 }
 
 void drawLitTriangles(const LitVertex *vertices, int count, const unsigned short *indices) {
-    drawLit(GL_TRIANGLES, vertices, count, indices);
+    drawLit(GL_TRIANGLES, vertices, count, indices != nullptr, indices);
     currentNormal = vertices[indices != nullptr ? indices[count - 1] : count - 1].normal;
 }
 
@@ -48,7 +52,7 @@ void drawLines(const Point3 *vertices, int count, const unsigned int *indices) {
         static_assert(sizeof(LitVertex) == 6 * sizeof(float), "a lit vertex is six floats");
         n = prepareLines(&piece[0].normal.x, n, 6, 3);
         if (n > 0) {
-            drawLit(GL_LINES, piece, n, nullptr);
+            drawLit(GL_LINES, piece, n, false, nullptr);
         }
     }
 }
@@ -80,7 +84,14 @@ static void drawEdges(const RevolutionMesh &mesh, int count) {
 
 static void drawTriangles(const RevolutionMesh &mesh) {
     glEnable(GL_NORMALIZE);
-    drawLitTriangles(mesh.litVertices, 3 * mesh.triangleCount, mesh.litIndices);
+    int count = 3 * mesh.triangleCount;
+    bool indexed = mesh.litIndices != nullptr;
+    MeshArrays arrays = bindMeshArrays(mesh.litVertices, sizeof(LitVertex) * mesh.litVertexCount,
+                                       mesh.litIndices, sizeof(unsigned short) * count);
+    drawLit(GL_TRIANGLES, arrays.vertices, indexed ? count : mesh.litVertexCount, indexed,
+            arrays.indices);
+    unbindMeshArrays();
+    currentNormal = mesh.litVertices[indexed ? mesh.litIndices[count - 1] : count - 1].normal;
 }
 
 void drawMesh(RevolutionMesh mesh, int mode) {

@@ -186,6 +186,7 @@ void buildUnitCylinder() {
 }
 
 void freeMesh(RevolutionMesh mesh, int rowCount) {
+    forgetMeshArrays(mesh.litVertices);
     std::free(mesh.litIndices);
     std::free(mesh.litVertices);
     std::free(mesh.vertices);

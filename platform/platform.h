@@ -61,6 +61,23 @@ std::FILE *memoryStream(char *bytes, std::size_t size);
 // is cut at the near plane first.
 int prepareLines(float *vertices, int count, int stride, int positionAt);
 
+// --- meshes kept on the GL's side (mesh_arrays.cpp) ---
+
+// What GL is to draw a mesh from, where its arrays do not change while it lives.
+struct MeshArrays {
+    const void *vertices; // what glVertexPointer and glNormalPointer offset from
+    const void *indices;  // what glDrawElements reads, or null where the mesh has none
+};
+
+// Binds what the mesh is drawn from and says where its arrays are to GL. On the desktop
+// (OpenGL 1.1) they stay client arrays; in a page, where every draw from client arrays copies
+// them to the GPU process again, they go into buffer objects on first use. unbindMeshArrays()
+// after the draw; forgetMeshArrays(vertices) before the arrays are freed.
+MeshArrays bindMeshArrays(const void *vertices, std::size_t vertexBytes, const void *indices,
+                          std::size_t indexBytes);
+void unbindMeshArrays();
+void forgetMeshArrays(const void *vertices);
+
 // --- loop (loop.cpp) ---
 
 // Installs (or, with null, removes) the step the automatic operation makes once a frame.
