@@ -20,6 +20,7 @@ static Point3 currentNormal = {0.0f, 0.0f, 1.0f};
 // indices when indexed.
 static void drawLit(GLenum mode, const void *base, int count, bool indexed, const void *indices) {
     const char *at = static_cast<const char *>(base);
+    chooseShading();
     glEnableClientState(GL_VERTEX_ARRAY);
     glEnableClientState(GL_NORMAL_ARRAY);
     glNormalPointer(GL_FLOAT, sizeof(LitVertex), at + offsetof(LitVertex, normal));

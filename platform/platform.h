@@ -61,6 +61,14 @@ std::FILE *memoryStream(char *bytes, std::size_t size);
 // is cut at the near plane first.
 int prepareLines(float *vertices, int count, int stride, int positionAt);
 
+// --- shading (shading.cpp) ---
+
+// Called before each draw of the program's shapes. The desktop's GL lights them itself; the
+// page draws them, while lighting is on, with a vertex program of its own, written for the
+// lights and materials the program sets (two directional lights, no specular material): the
+// GL emulation's generated one computes much more per vertex, on the CPU there.
+void chooseShading();
+
 // --- meshes kept on the GL's side (mesh_arrays.cpp) ---
 
 // What GL is to draw a mesh from, where its arrays do not change while it lives.
