@@ -86,13 +86,15 @@ static void drawEdges(const RevolutionMesh &mesh, int count) {
 static void drawTriangles(const RevolutionMesh &mesh) {
     glEnable(GL_NORMALIZE);
     int count = 3 * mesh.triangleCount;
-    bool indexed = mesh.litIndices != nullptr;
-    MeshArrays arrays = bindMeshArrays(mesh.litVertices, sizeof(LitVertex) * mesh.litVertexCount,
-                                       mesh.litIndices, sizeof(unsigned short) * count);
-    drawLit(GL_TRIANGLES, arrays.vertices, indexed ? count : mesh.litVertexCount, indexed,
-            arrays.indices);
+    if (mesh.litIndices == nullptr) {
+        drawLitTriangles(mesh.litVertices, count);
+        return;
+    }
+    MeshArrays arrays = bindMeshArrays(&mesh.litVertices[0].normal.x, mesh.litVertexCount, 6, 3,
+                                       mesh.litIndices, count);
+    drawLit(GL_TRIANGLES, arrays.vertices, arrays.indexCount, true, arrays.indices);
     unbindMeshArrays();
-    currentNormal = mesh.litVertices[indexed ? mesh.litIndices[count - 1] : count - 1].normal;
+    currentNormal = mesh.litVertices[mesh.litIndices[count - 1]].normal;
 }
 
 void drawMesh(RevolutionMesh mesh, int mode) {

@@ -186,7 +186,7 @@ void buildUnitCylinder() {
 }
 
 void freeMesh(RevolutionMesh mesh, int rowCount) {
-    forgetMeshArrays(mesh.litVertices);
+    forgetMeshArrays(&mesh.litVertices[0].normal.x);
     std::free(mesh.litIndices);
     std::free(mesh.litVertices);
     std::free(mesh.vertices);

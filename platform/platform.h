@@ -74,17 +74,21 @@ void chooseShading();
 // What GL is to draw a mesh from, where its arrays do not change while it lives.
 struct MeshArrays {
     const void *vertices; // what glVertexPointer and glNormalPointer offset from
-    const void *indices;  // what glDrawElements reads, or null where the mesh has none
+    const void *indices;  // what glDrawElements reads
+    int indexCount;       // how many of them to draw
 };
 
-// Binds what the mesh is drawn from and says where its arrays are to GL. On the desktop
-// (OpenGL 1.1) they stay client arrays; in a page, where every draw from client arrays copies
-// them to the GPU process again, they go into buffer objects on first use. unbindMeshArrays()
-// after the draw; forgetMeshArrays(vertices) before the arrays are freed.
-MeshArrays bindMeshArrays(const void *vertices, std::size_t vertexBytes, const void *indices,
-                          std::size_t indexBytes);
+// Binds what an indexed mesh of triangles is drawn from and says where its arrays are to GL:
+// vertexCount vertices of stride floats, the position at float positionAt, and indexCount
+// 16-bit indices. On the desktop (OpenGL 1.1) they stay client arrays, drawn whole; in a page,
+// where every draw from client arrays copies them to the GPU process again, they go into
+// buffer objects on first use, without the triangles of no area, which draw nothing and
+// which the CPU renderer would set up all the same. unbindMeshArrays() after the draw;
+// forgetMeshArrays(vertices) before the arrays are freed.
+MeshArrays bindMeshArrays(const float *vertices, int vertexCount, int stride, int positionAt,
+                          const unsigned short *indices, int indexCount);
 void unbindMeshArrays();
-void forgetMeshArrays(const void *vertices);
+void forgetMeshArrays(const float *vertices);
 
 // --- loop (loop.cpp) ---
 

@@ -1,18 +1,23 @@
 // Meshes in a page: in buffer objects filled once. Drawn from client arrays, the GL emulation
 // scans the indices for their range and uploads vertices and indices again at each draw, and
-// WebGL copies them to the GPU process.
+// WebGL copies them to the GPU process. The triangles with two corners at one place (the
+// cylinder's 400 on its axis, of 1,200) are left out of the indices kept.
 // The buffer functions (OpenGL 1.5) are declared only on request; the desktop never uses them.
 #define GL_GLEXT_PROTOTYPES 1
 #include "platform/platform.h"
 
 #include <GL/glext.h>
 
+#include <cstring>
+#include <vector>
+
 namespace {
 
 struct KeptMesh {
-    const void *vertices; // the client arrays' address: which mesh this is
+    const float *vertices; // the client arrays' address: which mesh this is
     GLuint arrayBuffer;
-    GLuint elementBuffer; // 0: the mesh has no indices
+    GLuint elementBuffer;
+    int indexCount; // kept in elementBuffer
 };
 
 KeptMesh kept[4]; // the program draws one mesh; a few more cost nothing
@@ -27,26 +32,38 @@ GLuint filledBuffer(GLenum target, const void *data, std::size_t bytes) {
 
 } // namespace
 
-MeshArrays bindMeshArrays(const void *vertices, std::size_t vertexBytes, const void *indices,
-                          std::size_t indexBytes) {
+MeshArrays bindMeshArrays(const float *vertices, int vertexCount, int stride, int positionAt,
+                          const unsigned short *indices, int indexCount) {
     KeptMesh *mesh = nullptr, *free = nullptr;
     for (KeptMesh &k : kept) {
         mesh = k.vertices == vertices ? &k : mesh;
         free = k.vertices == nullptr && free == nullptr ? &k : free;
     }
     if (mesh == nullptr && free == nullptr) {
-        return {vertices, indices}; // no room: drawn from client arrays as before
+        return {vertices, indices, indexCount}; // no room: drawn from client arrays as before
     }
     if (mesh == nullptr) {
+        auto at = [&](int i) { return vertices + indices[i] * stride + positionAt; };
+        std::vector<unsigned short> drawn;
+        for (int t = 0; t + 2 < indexCount; t += 3) {
+            const int size = 3 * sizeof(float);
+            if (std::memcmp(at(t), at(t + 1), size) != 0 &&
+                std::memcmp(at(t + 1), at(t + 2), size) != 0 &&
+                std::memcmp(at(t + 2), at(t), size) != 0) {
+                drawn.insert(drawn.end(), indices + t, indices + t + 3);
+            }
+        }
         mesh = free;
         mesh->vertices = vertices;
-        mesh->arrayBuffer = filledBuffer(GL_ARRAY_BUFFER, vertices, vertexBytes);
-        mesh->elementBuffer =
-            indices != nullptr ? filledBuffer(GL_ELEMENT_ARRAY_BUFFER, indices, indexBytes) : 0;
+        mesh->arrayBuffer =
+            filledBuffer(GL_ARRAY_BUFFER, vertices, sizeof(float) * stride * vertexCount);
+        mesh->elementBuffer = filledBuffer(GL_ELEMENT_ARRAY_BUFFER, drawn.data(),
+                                           sizeof(unsigned short) * drawn.size());
+        mesh->indexCount = static_cast<int>(drawn.size());
     }
     glBindBuffer(GL_ARRAY_BUFFER, mesh->arrayBuffer);
     glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, mesh->elementBuffer);
-    return {nullptr, mesh->elementBuffer != 0 ? nullptr : indices};
+    return {nullptr, nullptr, mesh->indexCount};
 }
 
 void unbindMeshArrays() {
@@ -54,13 +71,11 @@ void unbindMeshArrays() {
     glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, 0);
 }
 
-void forgetMeshArrays(const void *vertices) {
+void forgetMeshArrays(const float *vertices) {
     for (KeptMesh &k : kept) {
         if (k.vertices == vertices) {
             glDeleteBuffers(1, &k.arrayBuffer);
-            if (k.elementBuffer != 0) {
-                glDeleteBuffers(1, &k.elementBuffer);
-            }
+            glDeleteBuffers(1, &k.elementBuffer);
             k = KeptMesh();
         }
     }
