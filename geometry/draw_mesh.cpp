@@ -92,7 +92,9 @@ static void drawTriangles(const RevolutionMesh &mesh) {
     }
     MeshArrays arrays = bindMeshArrays(&mesh.litVertices[0].normal.x, mesh.litVertexCount, 6, 3,
                                        mesh.litIndices, count);
-    drawLit(GL_TRIANGLES, arrays.vertices, arrays.indexCount, true, arrays.indices);
+    if (arrays.indexCount > 0) {
+        drawLit(GL_TRIANGLES, arrays.vertices, arrays.indexCount, true, arrays.indices);
+    }
     unbindMeshArrays();
     currentNormal = mesh.litVertices[mesh.litIndices[count - 1]].normal;
 }

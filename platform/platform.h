@@ -83,7 +83,8 @@ struct MeshArrays {
 // 16-bit indices. On the desktop (OpenGL 1.1) they stay client arrays, drawn whole; in a page,
 // where every draw from client arrays copies them to the GPU process again, they go into
 // buffer objects on first use, without the triangles of no area, which draw nothing and
-// which the CPU renderer would set up all the same. unbindMeshArrays() after the draw;
+// which the CPU renderer would set up all the same; and a mesh that lies wholly outside the
+// view there has no indices to draw (indexCount 0). unbindMeshArrays() after the draw;
 // forgetMeshArrays(vertices) before the arrays are freed.
 MeshArrays bindMeshArrays(const float *vertices, int vertexCount, int stride, int positionAt,
                           const unsigned short *indices, int indexCount);

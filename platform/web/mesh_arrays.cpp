@@ -17,8 +17,46 @@ struct KeptMesh {
     const float *vertices; // the client arrays' address: which mesh this is
     GLuint arrayBuffer;
     GLuint elementBuffer;
-    int indexCount; // kept in elementBuffer
+    int indexCount;        // kept in elementBuffer
+    float low[3], high[3]; // the box round the vertices, in the mesh's own frame
 };
+
+// Whether nothing of the box can show: all eight corners outside one plane of the clip
+// volume under the current matrices. The CPU renderer would transform every vertex first.
+bool outsideView(const KeptMesh &mesh) {
+    GLfloat modelview[16], projection[16], m[16];
+    glGetFloatv(GL_MODELVIEW_MATRIX, modelview);
+    glGetFloatv(GL_PROJECTION_MATRIX, projection);
+    for (int c = 0; c < 4; c++) {
+        for (int r = 0; r < 4; r++) {
+            m[4 * c + r] = 0.0f;
+            for (int k = 0; k < 4; k++) {
+                m[4 * c + r] += projection[4 * k + r] * modelview[4 * c + k];
+            }
+        }
+    }
+    int outside[6] = {0, 0, 0, 0, 0, 0}; // corners beyond -x, +x, -y, +y, -z, +z (w = 1 in)
+    for (int corner = 0; corner < 8; corner++) {
+        float p[3];
+        for (int k = 0; k < 3; k++) {
+            p[k] = (corner >> k) & 1 ? mesh.high[k] : mesh.low[k];
+        }
+        float clip[4];
+        for (int r = 0; r < 4; r++) {
+            clip[r] = m[r] * p[0] + m[4 + r] * p[1] + m[8 + r] * p[2] + m[12 + r];
+        }
+        for (int axis = 0; axis < 3; axis++) {
+            outside[2 * axis] += clip[axis] < -clip[3] ? 1 : 0;
+            outside[2 * axis + 1] += clip[axis] > clip[3] ? 1 : 0;
+        }
+    }
+    for (int plane = 0; plane < 6; plane++) {
+        if (outside[plane] == 8) {
+            return true;
+        }
+    }
+    return false;
+}
 
 KeptMesh kept[4]; // the program draws one mesh; a few more cost nothing
 
@@ -60,6 +98,19 @@ MeshArrays bindMeshArrays(const float *vertices, int vertexCount, int stride, in
         mesh->elementBuffer = filledBuffer(GL_ELEMENT_ARRAY_BUFFER, drawn.data(),
                                            sizeof(unsigned short) * drawn.size());
         mesh->indexCount = static_cast<int>(drawn.size());
+        for (int k = 0; k < 3; k++) {
+            mesh->low[k] = mesh->high[k] = vertices[positionAt + k];
+        }
+        for (int v = 0; v < vertexCount; v++) {
+            for (int k = 0; k < 3; k++) {
+                float x = vertices[v * stride + positionAt + k];
+                mesh->low[k] = x < mesh->low[k] ? x : mesh->low[k];
+                mesh->high[k] = x > mesh->high[k] ? x : mesh->high[k];
+            }
+        }
+    }
+    if (outsideView(*mesh)) {
+        return {nullptr, nullptr, 0};
     }
     glBindBuffer(GL_ARRAY_BUFFER, mesh->arrayBuffer);
     glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, mesh->elementBuffer);
