@@ -71,6 +71,10 @@ GLuint built() {
     GLuint program = glCreateProgram();
     glAttachShader(program, vertex);
     glAttachShader(program, fragment);
+    // Where the emulation puts them in its own programs (position, normal), so that the
+    // attribute arrays it enables serve either.
+    glBindAttribLocation(program, 0, "a_position");
+    glBindAttribLocation(program, 1, "a_normal");
     glLinkProgram(program);
     GLint ok = GL_FALSE;
     glGetProgramiv(program, GL_LINK_STATUS, &ok);
