@@ -75,14 +75,18 @@ async function decodePng(page, png, side) {
 const rgb = (image, x, y) => [...image.subarray((y * image.side + x) * 4, (y * image.side + x) * 4 + 3)];
 const meanDifference = (a, b) => a.reduce((sum, v, i) => sum + (i % 4 === 3 ? 0 : Math.abs(v - b[i])), 0) / ((a.length / 4) * 3 * 255);
 
-// Pixel counts of the saturated colours (the blocks), by channel proportions in halves.
+// Pixel counts of the saturated colours of the blocks, by channel proportions in halves: only
+// pixels inside a patch of their hue, so that the axes, lit in whatever material the last
+// frame left, never count.
 function hues(image) {
-    const counts = new Map();
+    const side = image.side, hue = [];
     for (let i = 0; i < image.length; i += 4) {
         const c = [...image.subarray(i, i + 3)], top = Math.max(...c);
-        if (top < 40 || top - Math.min(...c) < top / 2) continue;
-        const hue = c.map((v) => Math.round((2 * v) / top)).join('');
-        counts.set(hue, (counts.get(hue) ?? 0) + 1);
+        hue.push(top < 40 || top - Math.min(...c) < top / 2 ? null : c.map((v) => Math.round((2 * v) / top)).join(''));
+    }
+    const counts = new Map();
+    for (let p = side + 1; p < hue.length - side - 1; p++) {
+        if (hue[p] && [p - 1, p + 1, p - side, p + side].every((q) => hue[q] === hue[p])) counts.set(hue[p], (counts.get(hue[p]) ?? 0) + 1);
     }
     return counts;
 }
