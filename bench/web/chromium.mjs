@@ -59,3 +59,21 @@ export function cpuByKind() {
     for (const p of chromiumProcesses()) sum[p.type] = (sum[p.type] ?? 0) + p.cpu;
     return sum;
 }
+
+// CPU seconds so far of each thread of the processes of one kind, by thread name.
+export function cpuByThread(type) {
+    const sum = {};
+    for (const p of chromiumProcesses().filter((q) => q.type === type)) {
+        let tasks = [];
+        try { tasks = readdirSync(`/proc/${p.pid}/task`); } catch { continue; }
+        for (const tid of tasks) {
+            try {
+                const f = readFileSync(`/proc/${p.pid}/task/${tid}/stat`, 'utf8');
+                const name = f.slice(f.indexOf('(') + 1, f.lastIndexOf(')')).replace(/\d+$/, '#');
+                const fields = f.slice(f.lastIndexOf(')') + 2).split(' ');
+                sum[name] = (sum[name] ?? 0) + (Number(fields[11]) + Number(fields[12])) / 100;
+            } catch { /* gone meanwhile */ }
+        }
+    }
+    return sum;
+}

@@ -1,7 +1,11 @@
 // Meshes in a page: in buffer objects filled once. Drawn from client arrays, the GL emulation
 // scans the indices for their range and uploads vertices and indices again at each draw, and
-// WebGL copies them to the GPU process. The triangles with two corners at one place (the
-// cylinder's 400 on its axis, of 1,200) are left out of the indices kept.
+// WebGL copies them to the GPU process. Without a GPU the browser's renderer (SwiftShader)
+// transforms and lights every vertex of a draw on the CPU before it clips anything, and sets
+// up every triangle: so the triangles with two corners at one place (the cylinder's 400 on
+// its axis, of 1,200), which draw nothing, are left out of the indices kept, and a mesh whose
+// box lies wholly outside the view is not drawn.
+
 // The buffer functions (OpenGL 1.5) are declared only on request; the desktop never uses them.
 #define GL_GLEXT_PROTOTYPES 1
 #include "platform/platform.h"
@@ -22,7 +26,7 @@ struct KeptMesh {
 };
 
 // Whether nothing of the box can show: all eight corners outside one plane of the clip
-// volume under the current matrices. The CPU renderer would transform every vertex first.
+// volume under the current matrices (each plane bounds a half-space, so the whole box is).
 bool outsideView(const KeptMesh &mesh) {
     GLfloat modelview[16], projection[16], m[16];
     glGetFloatv(GL_MODELVIEW_MATRIX, modelview);
