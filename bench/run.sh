@@ -1,20 +1,15 @@
 #!/usr/bin/env bash
-# Builds and runs the benchmarks on an Xvfb display of their own (500x500 window, Mesa's
-# llvmpipe). Arguments go to vinca_bench (--reps N, --picks N, --cycles N, --startups N,
-# --only frames|pick|cycle|startup). With --callgrind first, it profiles the display pass
-# and the display list instead and prints the top entries and the instruction counts per frame.
-# With --page first, it then builds the page (web/build.sh) and measures its frame in headless
-# Chromium's CPU renderer, 500 x 500 and 1000 x 1000 (bench/web/page_bench.mjs), in the same run.
+# Builds and runs the benchmarks: the desktop's on an Xvfb display of their own (500x500
+# window, Mesa's llvmpipe), then the page's frame in headless Chromium's CPU renderer, 500 x 500
+# and 1000 x 1000 (bench/page_bench.mjs), in the same run. Arguments go to vinca_bench (--reps
+# N, --picks N, --cycles N, --startups N, --only frames|pick|cycle|startup|page; with --only,
+# only that section runs). With --callgrind first, it profiles the display pass and the display
+# list instead and prints the top entries and the instruction counts per frame.
 # BUILD_DIR picks the build directory (default build/).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source tools/lib.sh
 
-page=0
-if [ "${1:-}" = "--page" ]; then
-    page=1
-    shift
-fi
 callgrind=0
 if [ "${1:-}" = "--callgrind" ]; then
     callgrind=1
@@ -48,8 +43,9 @@ echo "Machine: $(nproc) cores, $(grep -m1 'model name' /proc/cpuinfo | cut -d: -
     "load average $(cut -d' ' -f1-3 /proc/loadavg)"
 
 if [ "$callgrind" = 0 ]; then
-    "$build/bench/vinca_bench" "$@"
-    if [ "$page" = 1 ]; then
+    only=$(echo "$*" | sed -n 's/.*--only \([a-z]*\).*/\1/p')
+    [ "$only" = page ] || "$build/bench/vinca_bench" "$@"
+    if [ -z "$only" ] || [ "$only" = page ]; then
         need=()
         [ -x /usr/bin/chromium ] || need+=(chromium)
         command -v node >/dev/null || need+=(nodejs)
@@ -59,7 +55,7 @@ if [ "$callgrind" = 0 ]; then
         (cd web && npm ci --no-audit --no-fund --loglevel=error >/dev/null)
         echo
         echo "The page's frame, headless Chromium's CPU renderer, frame-rate limit off:"
-        node bench/web/page_bench.mjs build-web --sizes 500,1000
+        node bench/page_bench.mjs build-web
     fi
     exit 0
 fi

@@ -70,129 +70,92 @@ std::vector<unsigned> rowOf(Display *dpy, Window window, int row, int width) {
     return pixels;
 }
 
-struct Child {
-    pid_t pid = -1;
-};
-
-bool spawn(Child *c, const std::string &binary, const std::string &blockFile) {
+// Starts binary on blockFile with its output to /dev/null; -1 if it cannot.
+pid_t spawn(const std::string &binary, const std::string &blockFile) {
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
     posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
     char *argv[] = {const_cast<char *>(binary.c_str()), const_cast<char *>(blockFile.c_str()),
                     nullptr};
-    int r = posix_spawn(&c->pid, binary.c_str(), &actions, nullptr, argv, environ);
+    pid_t pid = -1;
+    bool started = posix_spawn(&pid, binary.c_str(), &actions, nullptr, argv, environ) == 0;
     posix_spawn_file_actions_destroy(&actions);
-    return r == 0;
+    return started ? pid : -1;
 }
 
 long peakRssKb(pid_t pid) {
-    char path[64];
+    char path[64], line[256];
     std::snprintf(path, sizeof path, "/proc/%d/status", static_cast<int>(pid));
     std::FILE *f = std::fopen(path, "r");
-    if (f == nullptr) {
-        return 0;
-    }
-    char line[256];
     long kb = 0;
-    while (std::fgets(line, sizeof line, f) != nullptr) {
-        if (std::strncmp(line, "VmHWM:", 6) == 0) {
-            kb = std::strtol(line + 6, nullptr, 10);
-        }
+    while (f != nullptr && std::fgets(line, sizeof line, f) != nullptr) {
+        kb = std::strncmp(line, "VmHWM:", 6) == 0 ? std::strtol(line + 6, nullptr, 10) : kb;
     }
-    std::fclose(f);
+    if (f != nullptr) {
+        std::fclose(f);
+    }
     return kb;
 }
 
-void finish(Display *dpy, Child *c, Window window) {
-    if (c->pid > 0) {
-        kill(c->pid, SIGKILL);
-        waitpid(c->pid, nullptr, 0);
-    }
-    // Wait until the server has dropped the window, so the next run starts clean.
-    long long end = nowNs() + TIMEOUT_NS;
-    bool gone = window == 0;
-    while (!gone && nowNs() < end) {
+// Reads the watch's events until one satisfies found or the deadline passes.
+template <typename Found> bool awaitEvent(Display *dpy, long long deadline, Found found) {
+    while (nowNs() < deadline) {
         while (XPending(dpy) > 0) {
             XEvent ev;
             XNextEvent(dpy, &ev);
-            if (ev.type == DestroyNotify && ev.xdestroywindow.window == window) {
-                gone = true;
+            if (found(ev)) {
+                return true;
             }
         }
-        if (!gone) {
-            pollfd pfd = {ConnectionNumber(dpy), POLLIN, 0};
-            poll(&pfd, 1, 5);
-        }
+        pollfd pfd = {ConnectionNumber(dpy), POLLIN, 0};
+        poll(&pfd, 1, 1);
     }
-    drainEvents(dpy);
-}
-
-// Spawns and waits for the first frame; leaves the child running.
-StartupRun startAndWatch(Display *dpy, Child *c, Window *window, const std::string &binary,
-                         const std::string &blockFile, const std::vector<unsigned> &expectedRow,
-                         int row) {
-    StartupRun run;
-    drainEvents(dpy);
-    long long start = nowNs();
-    if (!spawn(c, binary, blockFile)) {
-        run.error = "cannot start " + binary;
-        return run;
-    }
-    long long end = start + TIMEOUT_NS;
-    *window = 0;
-    while (*window == 0) {
-        if (nowNs() > end) {
-            run.error = "no window mapped";
-            return run;
-        }
-        while (XPending(dpy) > 0) {
-            XEvent ev;
-            XNextEvent(dpy, &ev);
-            if (ev.type == MapNotify) {
-                *window = ev.xmap.window;
-                run.toMapMs = (nowNs() - start) / 1e6;
-            }
-        }
-        if (*window == 0) {
-            pollfd pfd = {ConnectionNumber(dpy), POLLIN, 0};
-            poll(&pfd, 1, 1);
-        }
-    }
-    while (rowOf(dpy, *window, row, WINDOW_SIZE) != expectedRow) {
-        if (nowNs() > end) {
-            run.error = "the first frame never matched the expected pixels";
-            return run;
-        }
-        std::this_thread::sleep_for(std::chrono::microseconds(200));
-    }
-    run.toFrameMs = (nowNs() - start) / 1e6;
-    run.peakRssKb = peakRssKb(c->pid);
-    run.ok = true;
-    return run;
+    return false;
 }
 
 } // namespace
 
 std::vector<unsigned> grabWindowRow(unsigned long window, int row, int width) {
-    Display *dpy = watcher();
-    if (dpy == nullptr) {
-        return {};
-    }
-    return rowOf(dpy, window, row, width);
+    return rowOf(watcher(), window, row, width);
 }
 
 StartupRun measureStartup(const std::string &binary, const std::string &blockFile,
                           const std::vector<unsigned> &expectedRow, int row) {
+    StartupRun run;
     Display *dpy = watcher();
-    if (dpy == nullptr) {
-        StartupRun run;
-        run.error = "no X display";
+    drainEvents(dpy);
+    long long start = nowNs(), end = start + TIMEOUT_NS;
+    pid_t pid = spawn(binary, blockFile);
+    Window window = 0;
+    if (pid < 0) {
+        run.error = "cannot start " + binary;
         return run;
     }
-    Child c;
-    Window window = 0;
-    StartupRun run = startAndWatch(dpy, &c, &window, binary, blockFile, expectedRow, row);
-    finish(dpy, &c, window);
+    if (!awaitEvent(dpy, end, [&](const XEvent &ev) {
+            window = ev.type == MapNotify ? ev.xmap.window : 0;
+            run.toMapMs = (nowNs() - start) / 1e6;
+            return window != 0;
+        })) {
+        run.error = "no window mapped";
+    }
+    while (window != 0 && rowOf(dpy, window, row, WINDOW_SIZE) != expectedRow && nowNs() < end) {
+        std::this_thread::sleep_for(std::chrono::microseconds(200));
+    }
+    run.toFrameMs = (nowNs() - start) / 1e6;
+    run.peakRssKb = peakRssKb(pid);
+    run.ok = window != 0 && nowNs() < end;
+    if (window != 0 && !run.ok) {
+        run.error = "the first frame never matched the expected pixels";
+    }
+    kill(pid, SIGKILL);
+    waitpid(pid, nullptr, 0);
+    // The server drops the window before the next run starts.
+    if (window != 0) {
+        awaitEvent(dpy, nowNs() + TIMEOUT_NS, [&](const XEvent &ev) {
+            return ev.type == DestroyNotify && ev.xdestroywindow.window == window;
+        });
+    }
+    drainEvents(dpy);
     return run;
 }
