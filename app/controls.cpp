@@ -56,20 +56,18 @@ void restartOn(const char *name) {
         std::fclose(file);
         file = nullptr;
     }
-    std::FILE *opened = openBlockFileOrQuit(name);
-    file = opened;
+    file = openBlockFileOrQuit(name);
     setIdleStep(nullptr);
     if (unitCylinder.rows == nullptr) {
         buildUnitCylinder();
     }
     setCameraDefaults();
     blockCount = 0;
+    glutDisplayFunc(display);
     resetScene();
     loadBlockFile(file);
     std::fclose(file);
     file = nullptr;
-    glutDisplayFunc(display);
-    glutPostRedisplay();
 }
 
 void createMenu() {

@@ -4,18 +4,17 @@
 // it: what lies in front of that plane is never drawn anyway.
 #include "platform/platform.h"
 
+#include "platform/web/clip_space.h"
+
 #include <cstring>
 
 int prepareLines(float *vertices, int count, int stride, int positionAt) {
-    // Rows z and w of projection * modelview (column-major, as GL keeps them): z + w is the
-    // distance from the near plane in clip space, 0 or more on the side that is drawn.
-    GLfloat modelview[16], projection[16], near[4] = {0.0f, 0.0f, 0.0f, 0.0f};
-    glGetFloatv(GL_MODELVIEW_MATRIX, modelview);
-    glGetFloatv(GL_PROJECTION_MATRIX, projection);
+    // Clip z + w: the distance from the near plane in clip space, 0 or more on the side that
+    // is drawn.
+    GLfloat m[16], near[4];
+    clipMatrix(m);
     for (int c = 0; c < 4; c++) {
-        for (int k = 0; k < 4; k++) {
-            near[c] += (projection[4 * k + 2] + projection[4 * k + 3]) * modelview[4 * c + k];
-        }
+        near[c] = m[4 * c + 2] + m[4 * c + 3];
     }
     auto side = [&](const float *p) {
         return near[0] * p[0] + near[1] * p[1] + near[2] * p[2] + near[3];

@@ -10,6 +10,8 @@
 #define GL_GLEXT_PROTOTYPES 1
 #include "platform/platform.h"
 
+#include "platform/web/clip_space.h"
+
 #include <GL/glext.h>
 
 #include <cstring>
@@ -28,17 +30,8 @@ struct KeptMesh {
 // Whether nothing of the box can show: all eight corners outside one plane of the clip
 // volume under the current matrices (each plane bounds a half-space, so the whole box is).
 bool outsideView(const KeptMesh &mesh) {
-    GLfloat modelview[16], projection[16], m[16];
-    glGetFloatv(GL_MODELVIEW_MATRIX, modelview);
-    glGetFloatv(GL_PROJECTION_MATRIX, projection);
-    for (int c = 0; c < 4; c++) {
-        for (int r = 0; r < 4; r++) {
-            m[4 * c + r] = 0.0f;
-            for (int k = 0; k < 4; k++) {
-                m[4 * c + r] += projection[4 * k + r] * modelview[4 * c + k];
-            }
-        }
-    }
+    GLfloat m[16];
+    clipMatrix(m);
     int outside[6] = {0, 0, 0, 0, 0, 0}; // corners beyond -x, +x, -y, +y, -z, +z (w = 1 in)
     for (int corner = 0; corner < 8; corner++) {
         float p[3];
