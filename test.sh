@@ -24,12 +24,15 @@ installPackages "${need[@]}"
 jobs=$(nproc)
 failed=()
 
-cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+# Every build here treats warnings as errors, the page's too (web/build.sh reads VINCA_WERROR).
+export VINCA_WERROR=ON
+cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVINCA_WERROR=ON >/dev/null
 cmake --build build -j "$jobs"
-cmake -S . -B build-asan -G Ninja -DVINCA_SANITIZE=ON -DVINCA_BENCHMARKS=OFF >/dev/null
+cmake -S . -B build-asan -G Ninja -DVINCA_SANITIZE=ON -DVINCA_BENCHMARKS=OFF -DVINCA_WERROR=ON \
+    >/dev/null
 cmake --build build-asan -j "$jobs"
 CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DVINCA_FUZZ=ON -DVINCA_TESTS=OFF \
-    -DVINCA_BENCHMARKS=OFF >/dev/null
+    -DVINCA_BENCHMARKS=OFF -DVINCA_WERROR=ON >/dev/null
 cmake --build build-fuzz --target block_file_fuzz
 
 work=$(mktemp -d)

@@ -9,7 +9,9 @@ install(FILES README.md LICENSE DESTINATION ${CMAKE_INSTALL_DOCDIR})
 
 # The desktop entry and the man page name the installed program and sample file, so they are
 # configured when installing, for the prefix in force then (--prefix, or CPack's /usr), not
-# the one configured: CMAKE_INSTALL_FULL_BINDIR and _DATADIR are recomputed from it.
+# the one configured: CMAKE_INSTALL_FULL_BINDIR and _DATADIR are recomputed from it. The man
+# page is dated then too (SOURCE_DATE_EPOCH, where set, fixes the date for a reproducible
+# package).
 install(CODE "
     set(vinca_dirs BINDIR=${CMAKE_INSTALL_BINDIR} DATADIR=${CMAKE_INSTALL_DATADIR}
                    MANDIR=${CMAKE_INSTALL_MANDIR} DOCDIR=${CMAKE_INSTALL_DOCDIR})
@@ -23,6 +25,7 @@ install(CODE [[
         cmake_path(ABSOLUTE_PATH CMAKE_MATCH_2 BASE_DIRECTORY "${CMAKE_INSTALL_PREFIX}"
                    OUTPUT_VARIABLE CMAKE_INSTALL_FULL_${CMAKE_MATCH_1})
     endforeach()
+    string(TIMESTAMP VINCA_DATE "%Y-%m-%d" UTC)
     configure_file("${vinca_source}/data/vinca.desktop.in" "${vinca_binary}/vinca.desktop" @ONLY)
     configure_file("${vinca_source}/docs/vinca.1.in" "${vinca_binary}/vinca.1" @ONLY)
     file(INSTALL DESTINATION "${CMAKE_INSTALL_FULL_DATADIR}/applications" TYPE FILE

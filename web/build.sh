@@ -10,9 +10,8 @@ command -v emcc >/dev/null || need+=(emscripten)
 command -v cmake >/dev/null || need+=(cmake)
 installPackages "${need[@]}"
 
-# Debian's emcc optimises the JavaScript with node modules that it finds only there.
-export NODE_PATH=/usr/share/nodejs
-emcmake cmake -S . -B build-web >/dev/null
+# VINCA_WERROR=ON in the environment (test.sh sets it) makes warnings errors.
+emcmake cmake -S . -B build-web ${VINCA_WERROR:+-DVINCA_WERROR=$VINCA_WERROR} >/dev/null
 cmake --build build-web -j "$(nproc)"
 
 echo "Built build-web/index.html ($(stat -c %s build-web/index.html) bytes)."
