@@ -19,6 +19,28 @@ const float LUFF_MAX = 85.0f;
 
 extern int menuId; // from createPopupMenu; kept, not used again
 
+// Console texts that scripts match byte for byte, misspellings included ("Foramto",
+// "constucci\xf3n", "camara", "Boton", "raton"): kept as they have always been printed.
+// Each is printed in the calls it lists, one call per part.
+const char *const USAGE_TEXT[] = {"\nFormato de llamada incorrecto...",
+                                  "\nForamto correcto: vinca <nombre_fichero_entrada> \n"};
+const char *const BANNER_TEXT[] = {
+    "\n\n Proyecto Dise\xf1o y constucci\xf3n de una vinca de puerto",
+    "\n",
+    "\n Teclas de cursor, 8,2,4,6,o,l,u,j,h,k mueven la camara",
+    "\n Boton derecho del raton activa el menu",
+    "\n Escape o q : Salir",
+    "\n\n\n"};
+const char RELOCATED_TEXT[] =
+    "\nHab\xed"
+    "a un bloque situado sobre el eje Z,\n que ser\xe1 recolocado con Z = "
+    "0.5 para evitar problemas internos";
+const char REFUSED_KEY_TEXT[] = "\nTecla no definida para modo recogida de bloques";
+// ".. " and its trailing space are how the message has always ended.
+const char READ_ERROR_TEXT[] = "\nError al leer fichero de datos.. ";
+const char COLOUR_ERROR_TEXT[] =
+    "\nEl color de la caja tiene que ser un entero perteneciente a [0,11]";
+
 // Opens the block file read-only. Returns null for a path that cannot be read,
 // a directory included.
 std::FILE *openBlockFile(const char *name);

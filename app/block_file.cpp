@@ -4,9 +4,6 @@
 #include "common/common.h"
 #include "platform/platform.h"
 
-// ".. " and its trailing space are how the message has always ended; scripts match it.
-static const char READ_ERROR[] = "\nError al leer fichero de datos.. ";
-
 std::FILE *openBlockFile(const char *name) {
     // Read-only: the file is never written, and a write-protected file must load.
     std::FILE *file = std::fopen(name, "r");
@@ -69,14 +66,12 @@ static bool readRecords(std::FILE *file, bool cut) {
             std::fscanf(file, "\n");
         }
         if (color > 11 || color < 0) {
-            consolePrint(READ_ERROR);
-            consolePrint("\nEl color de la caja tiene que ser un entero perteneciente a [0,11]");
+            consolePrint(READ_ERROR_TEXT);
+            consolePrint(COLOUR_ERROR_TEXT);
             quitProgram(1);
         }
         if (z == 0.0f) {
-            consolePrint("\nHab\xed"
-                         "a un bloque situado sobre el eje Z,\n que ser\xe1 recolocado con Z = "
-                         "0.5 para evitar problemas internos");
+            consolePrint(RELOCATED_TEXT);
             z = 0.5f;
         }
         blockTable[blockCount] = {x, y, z, tag, color, 1};
@@ -105,7 +100,7 @@ void loadBlockFile(std::FILE *file) {
     bool more = size == sizeof bytes && std::fgetc(file) != EOF;
     stream = memoryStream(bytes, size);
     if (stream == nullptr) {
-        consolePrint(READ_ERROR);
+        consolePrint(READ_ERROR_TEXT);
         quitProgram(1);
     }
     // Where the file goes on, the reader gives what the whole file gives unless a record runs
@@ -115,13 +110,13 @@ void loadBlockFile(std::FILE *file) {
     std::fclose(stream);
     stream = nullptr;
     if (recordCut) {
-        consolePrint(READ_ERROR);
+        consolePrint(READ_ERROR_TEXT);
         consolePrint("\nEl bloque %d sigue m\xe1s all\xe1 de los primeros %lu bytes",
                      blockCount + 1, BLOCK_FILE_LIMIT);
         quitProgram(1);
     }
     if (more && reachedEnd && blockCount < MAX_BLOCKS) {
-        consolePrint(READ_ERROR);
+        consolePrint(READ_ERROR_TEXT);
         consolePrint("\nEl fichero tiene m\xe1s de %lu bytes sin llegar a %d bloques",
                      BLOCK_FILE_LIMIT, MAX_BLOCKS);
         quitProgram(1);

@@ -19,14 +19,9 @@
 int menuId = 0;
 
 void printBanner() {
-    // "constucci\xf3n", "camara", "Boton", "raton" (sic): the banner is kept as it has always
-    // been printed.
-    consolePrint("\n\n Proyecto Dise\xf1o y constucci\xf3n de una vinca de puerto");
-    consolePrint("\n");
-    consolePrint("\n Teclas de cursor, 8,2,4,6,o,l,u,j,h,k mueven la camara");
-    consolePrint("\n Boton derecho del raton activa el menu");
-    consolePrint("\n Escape o q : Salir");
-    consolePrint("\n\n\n");
+    for (const char *line : BANNER_TEXT) {
+        consolePrint(line);
+    }
 }
 
 void ordinaryExit() {
@@ -146,7 +141,7 @@ void keyboard(unsigned char key, int, int) {
     } else if (manualMode == 1) {
         moveJoint(*crane);
     } else {
-        consolePrint("\nTecla no definida para modo recogida de bloques");
+        consolePrint(REFUSED_KEY_TEXT);
     }
     glutPostRedisplay();
 }

@@ -51,9 +51,9 @@ int main(int argc, char **argv) {
         return 0;
     }
     if (argc != 2) {
-        consolePrint("\nFormato de llamada incorrecto...");
-        // "Foramto" (sic): the usage has always read so, and scripts match it as it is.
-        consolePrint("\nForamto correcto: vinca <nombre_fichero_entrada> \n");
+        for (const char *part : USAGE_TEXT) {
+            consolePrint(part);
+        }
         return 1;
     }
 

@@ -10,6 +10,7 @@
 #include "common/common.h"
 #include "geometry/mesh.h"
 #include "scene/scene.h"
+#include "support/gl_feedback.h"
 
 #include "platform/platform.h"
 
@@ -137,15 +138,6 @@ void openWindow(char *argv0) {
     }
 }
 
-std::vector<float> feedbackOf(void (*frame)()) {
-    static std::vector<float> buffer(8 * 1024 * 1024);
-    glFeedbackBuffer(static_cast<GLsizei>(buffer.size()), GL_3D_COLOR, buffer.data());
-    glRenderMode(GL_FEEDBACK);
-    frame();
-    GLint used = glRenderMode(GL_RENDER);
-    return std::vector<float>(buffer.begin(), buffer.begin() + (used > 0 ? used : 0));
-}
-
 GLuint frameList = 0;
 
 void listFrame() {
@@ -179,7 +171,8 @@ void timeFrame(void (*frame)(), std::vector<double> *wallMs, std::vector<double>
 void reportFrames(const char *title, const std::string &blockFile, int reps) {
     loadScene(blockFile);
     compileFrameList();
-    std::vector<float> fDisplay = feedbackOf(display), fList = feedbackOf(listFrame);
+    std::vector<float> fDisplay = captureFeedback(display).words,
+                       fList = captureFeedback(listFrame).words;
     for (int i = 0; i < WARM_UP; i++) {
         display();
         listFrame();

@@ -30,9 +30,6 @@ extern "C" int __wrap_fclose(std::FILE *stream) {
     return __real_fclose(stream);
 }
 
-const std::string RELOCATED = "\nHab\xed"
-                              "a un bloque situado sobre el eje Z,\n que ser\xe1 recolocado con Z "
-                              "= 0.5 para evitar problemas internos";
 const char *const EXAMPLE = "c\t-9\t0\t2.5\t0\t3\nc\t-11.5\t0\t-3\t0\t7\nc\t-7\t0\t0\t1\t11\n";
 const std::vector<Block> EXAMPLE_BLOCKS = {
     {-9, 0, 2.5f, 0, 3, 1}, {-11.5f, 0, -3, 0, 7, 1}, {-7, 0, 0.5f, 1, 11, 1}};
@@ -110,7 +107,7 @@ TEST(BlockReader, LoadsEveryLayoutAsWritten) {
         std::string out = GetCapturedStdout();
         std::string expectedOut;
         for (int i = 0; i < c.relocations; i++) {
-            expectedOut += RELOCATED;
+            expectedOut += RELOCATED_TEXT;
         }
         EXPECT_EQ(out, expectedOut);
         ASSERT_EQ(blockCount, static_cast<int>(c.blocks.size()));

@@ -1,6 +1,7 @@
 // The camera: frustum per window shape, the view transform, and every navigation key.
 #include "camera/camera.h"
 #include "support/feedback.h"
+#include "support/gl_window.h"
 
 #include <GL/freeglut.h>
 #include <chrono>
@@ -19,7 +20,7 @@ static int redisplays() {
     return displays;
 }
 
-class CameraTest : public testing::Test {
+class CameraTest : public GLTest {
   protected:
     static void SetUpTestSuite() {
         glutDisplayFunc([] { displays++; });
@@ -31,9 +32,6 @@ class CameraTest : public testing::Test {
     void SetUp() override {
         setCameraDefaults();
         redisplays();
-    }
-    void TearDown() override {
-        EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
     }
 };
 

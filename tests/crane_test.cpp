@@ -2,23 +2,22 @@
 #include "geometry/mesh.h"
 #include "scene/scene.h"
 #include "support/feedback.h"
+#include "support/gl_window.h"
 
 #include "platform/platform.h"
 #include <cmath>
 
-class CraneTest : public testing::Test {
+class CraneTest : public GLTest {
   protected:
     void SetUp() override {
-        if (unitCylinder.rows == nullptr) {
-            buildUnitCylinder();
-        }
+        ensureCylinder();
         blockTable[0] = {-5.0f, 0.0f, 3.0f, 1, 4, 1};
         blockCount = 1;
     }
     void TearDown() override {
         heldBlock = -1;
         manualMode = 0;
-        EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+        GLTest::TearDown();
     }
 };
 

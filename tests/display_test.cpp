@@ -4,30 +4,23 @@
 #include "geometry/mesh.h"
 #include "scene/scene.h"
 #include "support/feedback.h"
+#include "support/gl_window.h"
 
 #include "platform/platform.h"
 #include <algorithm>
 #include <cmath>
 
-class DisplayTest : public testing::Test {
+class DisplayTest : public GLTest {
   protected:
     void SetUp() override { // start-up's state on the sample block file
-        if (unitCylinder.rows == nullptr) {
-            buildUnitCylinder();
-        }
+        ensureCylinder();
         setCameraDefaults();
-        blockCount = heldBlock = manualMode = 0;
-        std::FILE *file = openBlockFile(VINCA_SOURCE_DIR "/data/blocks.txt");
-        ASSERT_NE(file, nullptr);
-        readBlockFile(file);
-        std::fclose(file);
+        heldBlock = manualMode = 0;
+        ASSERT_TRUE(loadBlocks(VINCA_SOURCE_DIR "/data/blocks.txt"));
         heldBlock = -1;
         for (GLenum capability : {GL_LIGHTING, GL_LIGHT0, GL_LIGHT1, GL_DEPTH_TEST, GL_NORMALIZE}) {
             glEnable(capability);
         }
-    }
-    void TearDown() override {
-        EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
     }
     static std::vector<float> view() {
         std::vector<float> m(16);

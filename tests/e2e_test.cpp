@@ -4,38 +4,27 @@
 #include "support/operation.h"
 #include "support/process.h"
 
-#include <chrono>
 #include <sstream>
-#include <thread>
+#include <unistd.h>
 
 const std::string CYCLE = ACCEPT + BUSY + AIM + GRIP_TO_REST;
-const std::string REFUSAL = "\nTecla no definida para modo recogida de bloques";
+const std::string REFUSAL = REFUSED_KEY_TEXT;
 const int WAIT_MS = 60000;
 
-static std::string xdotool(const std::string &args) {
-    return shell("xdotool " + args + " 2>/dev/null");
-}
-
-// Window state has no console echo, so this polls the X server.
-static bool waitUntil(const std::function<bool()> &done) {
-    for (int i = 0; i < 200 && !done(); i++) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    }
-    return done();
-}
-
-class OperationEndToEnd : public OperationTest {
+class OperationEndToEnd : public testing::Test {
   protected:
     VincaProcess vinca;
     std::string window, blockAt;
 
     void SetUp() override {
+        vinca.glLog = writeTempFile("");
         // Only mapped windows: keys typed before ours is mapped would be lost.
         std::string windows = "search --onlyvisible --name '^Tavrel. CAD. Vinca de puerto.$'";
         std::string before = "\n" + xdotool(windows);
         ASSERT_TRUE(startProcess(&vinca, {VINCA_SOURCE_DIR "/tests/data/c_blocks.txt"}));
         ASSERT_TRUE(waitForOutput(&vinca, BANNER, WAIT_MS)) << vinca.out;
-        // Ours is the window that was not there before; other tests may show theirs.
+        // Ours is the window that was not there before; other tests may show theirs. Window
+        // state has no console echo, so this polls the X server.
         ASSERT_TRUE(waitUntil([&] {
             std::istringstream now(xdotool(windows));
             while (std::getline(now, window)) {
@@ -55,19 +44,15 @@ class OperationEndToEnd : public OperationTest {
     }
     void TearDown() override {
         stopProcess(&vinca);
-        OperationTest::TearDown();
+        EXPECT_EQ(glErrors(vinca), "");
+        unlink(vinca.glLog.c_str());
     }
     // Pointer to window pixel "x y" (focus follows it), then the xdotool commands that follow.
     void input(const std::string &commands) {
         xdotool("mousemove --window " + window + " " + commands);
     }
-    // Right click opens the menu (released on its border it stays open); a left click then
-    // picks entry 0 "Exit", 1 block collection or 2 manual mode.
     void menu(int entry) {
-        input("100 100 click 3");
-        ASSERT_TRUE(waitForMenu(true)) << "menu did not open";
-        input("140 " + std::to_string(113 + 26 * entry) + " click 1");
-        ASSERT_TRUE(waitForMenu(false)) << "menu did not close";
+        ASSERT_TRUE(chooseMenu(window, entry)) << "menu entry " << entry;
     }
     void expectExit() {
         ASSERT_TRUE(waitForExit(&vinca, WAIT_MS)) << "still running";

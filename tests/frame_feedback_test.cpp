@@ -13,6 +13,7 @@
 #include "common/common.h"
 #include "geometry/mesh.h"
 #include "scene/scene.h"
+#include "support/gl_feedback.h"
 #include "support/gl_window.h"
 
 #include "platform/platform.h"
@@ -33,17 +34,12 @@ const int useInterpreter = setenv("DRAW_USE_LLVM", "0", 1);
 
 const char *const BLOCK_FILE = VINCA_SOURCE_DIR "/tests/data/frame_blocks.txt";
 const char *const FEEDBACK_FILE = VINCA_SOURCE_DIR "/tests/data/frame_feedback.bin";
-const GLsizei FEEDBACK_CAPACITY = 4 * 1024 * 1024;
+const size_t FEEDBACK_CAPACITY = 4 * 1024 * 1024;
 
 std::vector<float> feedbackOfDisplay() {
-    std::vector<float> buffer(FEEDBACK_CAPACITY);
-    glFeedbackBuffer(FEEDBACK_CAPACITY, GL_3D_COLOR, buffer.data());
-    glRenderMode(GL_FEEDBACK);
-    display();
-    GLint used = glRenderMode(GL_RENDER);
-    EXPECT_GE(used, 0) << "feedback buffer of " << FEEDBACK_CAPACITY << " floats overflowed";
-    buffer.resize(used > 0 ? static_cast<size_t>(used) : 0);
-    return buffer;
+    Feedback f = captureFeedback(display, GL_3D_COLOR, FEEDBACK_CAPACITY);
+    EXPECT_FALSE(f.overflowed) << "feedback buffer of " << FEEDBACK_CAPACITY << " floats";
+    return f.words;
 }
 
 // Two frames: the rest pose after loading, and a pose in the middle of a transport
@@ -95,9 +91,6 @@ std::vector<std::vector<float>> readFrames(const std::string &path) {
     return frames;
 }
 
-// Feedback words of one vertex: window x, y, z, then colour r, g, b, a.
-const int VERTEX_WORDS = 7;
-
 // Tolerances: another Mesa may round a transform or a lighting sum differently in the last
 // bits; a changed frame moves a vertex by far more than these or changes a token or count.
 const float PIXEL_TOLERANCE = 0.01f;       // window x and y, pixels
@@ -108,39 +101,28 @@ float toleranceOf(int word) {
     return word < 2 ? PIXEL_TOLERANCE : word == 2 ? DEPTH_TOLERANCE : COLOUR_TOLERANCE;
 }
 
-// Words in the item starting at p: its token, a polygon's count, then its vertices.
-size_t itemLength(const std::vector<float> &f, size_t p) {
-    GLenum token = static_cast<GLenum>(f[p]);
-    if (token == GL_POLYGON_TOKEN && p + 1 < f.size()) {
-        return 2 + static_cast<size_t>(f[p + 1]) * VERTEX_WORDS;
-    }
-    if (token == GL_LINE_TOKEN || token == GL_LINE_RESET_TOKEN) {
-        return 1 + 2 * VERTEX_WORDS;
-    }
-    return token == GL_POINT_TOKEN ? 1 + VERTEX_WORDS : 1;
-}
-
 // Item by item: tokens and vertex counts exactly, values within their tolerance. Returns
 // "" when the frames match, else where and how they first differ.
 std::string compareFrames(const std::vector<float> &want, const std::vector<float> &got) {
-    size_t p = 0;
-    for (int item = 0; p < want.size() && p < got.size(); item++) {
-        size_t length = itemLength(want, p);
+    std::vector<FeedbackItem> wanted = feedbackItems(want, GL_3D_COLOR),
+                              found = feedbackItems(got, GL_3D_COLOR);
+    const int words = vertexWords(GL_3D_COLOR);
+    for (size_t item = 0; item < wanted.size() && item < found.size(); item++) {
+        const FeedbackItem &w = wanted[item], &g = found[item];
         std::string where = "item " + std::to_string(item);
-        if (got[p] != want[p] || itemLength(got, p) != length) {
-            return where + ": token or vertex count " + std::to_string(got[p]) + ", expected " +
-                   std::to_string(want[p]);
+        if (g.token != w.token || g.vertices != w.vertices) {
+            return where + ": token or vertex count " + std::to_string(g.token) + " " +
+                   std::to_string(g.vertices) + ", expected " + std::to_string(w.token) + " " +
+                   std::to_string(w.vertices);
         }
-        size_t header = length % VERTEX_WORDS == 2 ? 2 : 1;
-        for (size_t i = header; i < length && p + i < want.size(); i++) {
-            int word = static_cast<int>((i - header) % VERTEX_WORDS);
-            if (!(std::fabs(got[p + i] - want[p + i]) <= toleranceOf(word))) {
-                return where + ", vertex " + std::to_string((i - header) / VERTEX_WORDS) +
-                       ", word " + std::to_string(word) + ": expected " +
-                       std::to_string(want[p + i]) + ", observed " + std::to_string(got[p + i]);
+        for (int i = 0; i < w.vertices * words; i++) {
+            float expected = want[w.first + i], observed = got[g.first + i];
+            if (!(std::fabs(observed - expected) <= toleranceOf(i % words))) {
+                return where + ", vertex " + std::to_string(i / words) + ", word " +
+                       std::to_string(i % words) + ": expected " + std::to_string(expected) +
+                       ", observed " + std::to_string(observed);
             }
         }
-        p += length;
     }
     if (got.size() != want.size()) {
         return "length " + std::to_string(got.size()) + " floats, expected " +
@@ -168,7 +150,6 @@ TEST(FrameFeedback, WholeFramesMatchTheCapturedOnes) {
         ASSERT_GT(expected[k].size(), 100000u) << names[k] << ": captured frame too small";
         EXPECT_EQ(compareFrames(expected[k], frames[k]), "") << names[k];
     }
-    EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
 }
 
 } // namespace

@@ -1,5 +1,7 @@
 // drawMesh read back through GL_FEEDBACK in the test window.
 #include "geometry/mesh.h"
+#include "support/gl_feedback.h"
+#include "support/gl_window.h"
 
 #include "platform/platform.h"
 #include <algorithm>
@@ -7,14 +9,11 @@
 #include <gtest/gtest.h>
 #include <vector>
 
-struct Primitive {
-    int vertices;            // 2 for a line, the vertex count for a polygon
-    std::vector<float> data; // per vertex: window x, y, z, then RGBA with GL_3D_COLOR
-};
+static int drawnMode = MESH_SOLID;
 
 // Draws the cylinder in feedback, seen obliquely so that no face is edge-on and nothing
 // is clipped; the tilt lives in the projection, so lighting sees the model as it is.
-static std::vector<Primitive> feedback(int mode, GLenum type) {
+static Feedback feedback(int mode, GLenum type) {
     glMatrixMode(GL_PROJECTION);
     glLoadIdentity();
     glOrtho(-2, 2, -2, 2, -2, 2);
@@ -22,28 +21,14 @@ static std::vector<Primitive> feedback(int mode, GLenum type) {
     glRotatef(30, 0, 1, 0);
     glMatrixMode(GL_MODELVIEW);
     glLoadIdentity();
-    std::vector<float> buffer(1 << 18);
-    glFeedbackBuffer(static_cast<GLsizei>(buffer.size()), type, buffer.data());
-    glRenderMode(GL_FEEDBACK);
-    drawMesh(unitCylinder, mode);
-    int size = glRenderMode(GL_RENDER);
-    const int stride = type == GL_3D_COLOR ? 7 : 3;
-    std::vector<Primitive> primitives;
-    for (int i = 0; i < size;) {
-        float token = buffer[i++];
-        int n = token == GL_POLYGON_TOKEN ? static_cast<int>(buffer[i++])
-                : token == GL_POINT_TOKEN ? 1
-                                          : 2;
-        primitives.push_back({n, std::vector<float>(&buffer[i], &buffer[i] + n * stride)});
-        i += n * stride;
-    }
-    return primitives;
+    drawnMode = mode;
+    return captureFeedback([] { drawMesh(unitCylinder, drawnMode); }, type, 1 << 18);
 }
 
-class MeshDrawing : public testing::Test {
+class MeshDrawing : public GLTest {
   protected:
     static void SetUpTestSuite() {
-        buildUnitCylinder();
+        ensureCylinder();
     }
 };
 
@@ -63,11 +48,10 @@ TEST_F(MeshDrawing, PrimitivesAndStatePerMode) {
         glColor4f(0.2f, 0.4f, 0.6f, 0.8f);
         glNormal3f(0, 0, 1);
         glDisable(GL_NORMALIZE);
-        std::vector<Primitive> drawn = feedback(c.mode, GL_3D);
         std::vector<int> expected(c.lines, 2), observed;
         expected.resize(c.lines + c.triangles, 3);
-        for (const Primitive &p : drawn) {
-            observed.push_back(p.vertices);
+        for (const FeedbackItem &item : feedback(c.mode, GL_3D).items) {
+            observed.push_back(item.vertices);
         }
         EXPECT_TRUE(observed == expected)
             << "expected " << c.lines << " lines then " << c.triangles << " triangles, observed "
@@ -87,7 +71,6 @@ TEST_F(MeshDrawing, PrimitivesAndStatePerMode) {
             EXPECT_TRUE(normal[0] == 0 && normal[1] == 0 && normal[2] == 1) << "normal changed";
         }
     }
-    EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
 }
 
 // The lit colour of a facet reads its unit normal back: three white-material lights, red
@@ -100,7 +83,7 @@ TEST_F(MeshDrawing, SolidFacetsCarryOutwardUnitNormals) {
     glMaterialfv(GL_FRONT, GL_AMBIENT_AND_DIFFUSE, white);
     glMaterialfv(GL_FRONT, GL_SPECULAR, none);
     glEnable(GL_LIGHTING);
-    std::vector<Primitive> pass[2];
+    Feedback pass[2];
     for (int s = 0; s < 2; s++) {
         glMatrixMode(GL_MODELVIEW);
         glLoadIdentity();
@@ -116,7 +99,7 @@ TEST_F(MeshDrawing, SolidFacetsCarryOutwardUnitNormals) {
         }
         glDisable(GL_NORMALIZE);
         pass[s] = feedback(MESH_SOLID, GL_3D_COLOR);
-        ASSERT_EQ(pass[s].size(), 1200u);
+        ASSERT_EQ(pass[s].items.size(), 1200u);
     }
     const char *part[] = {"bottom", "side", "top"};
     int checked[3] = {0, 0, 0};
@@ -132,7 +115,8 @@ TEST_F(MeshDrawing, SolidFacetsCarryOutwardUnitNormals) {
                               segment == 1 ? 0.0 : segment - 1.0,
                               segment == 1 ? -std::sin(middle) : 0};
         for (int axis = 0; axis < 3; axis++) {
-            double observed = pass[0][t].data[3 + axis] - pass[1][t].data[3 + axis];
+            double observed = pass[0].words[pass[0].items[t].first + 3 + axis] -
+                              pass[1].words[pass[1].items[t].first + 3 + axis];
             ASSERT_NEAR(observed, expected[axis], 1e-3)
                 << part[segment] << " triangle " << t << ", normal axis " << axis;
         }
@@ -142,5 +126,4 @@ TEST_F(MeshDrawing, SolidFacetsCarryOutwardUnitNormals) {
         << "facets checked: " << checked[0] << " bottom, " << checked[1] << " side, " << checked[2]
         << " top";
     glDisable(GL_LIGHTING);
-    EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
 }

@@ -23,6 +23,7 @@
 #include "geometry/mesh.h"
 #include "scene/scene.h"
 #include "support/block_pixel.h"
+#include "support/gl_window.h"
 
 #include "platform/platform.h"
 #include <algorithm>
@@ -61,13 +62,11 @@ std::vector<unsigned> desktopDepths(int x, int y) {
     return depths;
 }
 
-class PickAgreement : public testing::Test {
+class PickAgreement : public GLTest {
   protected:
     void SetUp() override {
         ASSERT_EQ(singleThreaded, 0);
-        if (unitCylinder.rows == nullptr) {
-            buildUnitCylinder();
-        }
+        ensureCylinder();
         windowWidth = windowHeight = SIZE;
         glViewport(0, 0, SIZE, SIZE);
         for (GLenum capability : {GL_LIGHTING, GL_LIGHT0, GL_LIGHT1, GL_DEPTH_TEST, GL_NORMALIZE}) {
@@ -83,7 +82,7 @@ class PickAgreement : public testing::Test {
     void TearDown() override {
         heldBlock = -1;
         manualMode = 0;
-        EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+        GLTest::TearDown();
         std::printf("%d pixels, %d with a block in the region (%d with two blocks or more), %d "
                     "hit and %d block differences\n",
                     pixels, blockCases, severalCases, hitDifferences, blockDifferences);
@@ -92,13 +91,6 @@ class PickAgreement : public testing::Test {
         }
     }
 
-    static void loadFile(const char *name) {
-        std::FILE *file = openBlockFile(name);
-        ASSERT_NE(file, nullptr) << name;
-        blockCount = 0;
-        readBlockFile(file);
-        std::fclose(file);
-    }
     static void layout(const std::vector<Point3> &blocks) {
         blockCount = static_cast<int>(blocks.size());
         for (int i = 0; i < blockCount; i++) {
@@ -224,7 +216,7 @@ TEST_F(PickAgreement, SampleFilesPosesAndModes) {
                   {"blocks.txt", OVERVIEW_KEYS, 20, MANUAL},
                   {"blocks.txt", OVERVIEW_KEYS, 20, HELD}};
     for (const auto &c : scenes) {
-        loadFile((std::string(VINCA_SOURCE_DIR "/data/") + c.file).c_str());
+        ASSERT_TRUE(loadBlocks((std::string(VINCA_SOURCE_DIR "/data/") + c.file).c_str()));
         cameraAfterKeys(c.keys);
         manualMode = c.state == MANUAL ? 1 : 0;
         if (c.state == HELD) {
@@ -294,7 +286,7 @@ TEST_F(PickAgreement, CoplanarTopsTieToTheLowerIndex) {
 // viewport and both matrices; the current colour stays white and the modelview matrix
 // selected, as the program always has them.
 TEST_F(PickAgreement, ColourPickRestoresState) {
-    loadFile(VINCA_SOURCE_DIR "/data/blocks.txt");
+    ASSERT_TRUE(loadBlocks(VINCA_SOURCE_DIR "/data/blocks.txt"));
     glMatrixMode(GL_PROJECTION);
     glLoadIdentity();
     multiplyFrustum();

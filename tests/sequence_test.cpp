@@ -42,11 +42,7 @@ TEST_F(OperationSequence, BlockAtMinus5_0_3StageByStageWithItsTranscript) {
 
 // The sample file's blocks and edge ones: +X side, no lowering, on the Z axis.
 TEST_F(OperationSequence, EveryBlockCompletesACycle) {
-    std::FILE *file = std::fopen(VINCA_SOURCE_DIR "/data/blocks.txt", "r");
-    ASSERT_NE(file, nullptr);
-    blockCount = 0;
-    readBlockFile(file);
-    std::fclose(file);
+    ASSERT_TRUE(loadBlocks(VINCA_SOURCE_DIR "/data/blocks.txt"));
     std::vector<Point3> blocks = {{5, 0, 3}, {-8, 1, 4}, {0, 0, 6}, {0, 0, -6}};
     for (int i = 0; i < blockCount; i++) {
         blocks.push_back({blockTable[i].x, blockTable[i].y, blockTable[i].z});
@@ -174,7 +170,7 @@ TEST_F(OperationControls, ManualKeysStopExactlyAtTheirBounds) {
 TEST_F(OperationControls, CraneKeysRefusedInCollectionModeCameraKeysWorkInBoth) {
     for (unsigned char key : std::string("cCdDyYzZ")) {
         resetScene({});
-        EXPECT_EQ(press(key), "\nTecla no definida para modo recogida de bloques") << key;
+        EXPECT_EQ(press(key), REFUSED_KEY_TEXT) << key;
         EXPECT_TRUE(atRest()) << key;
     }
     for (int mode : {0, 1}) {

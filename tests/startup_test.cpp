@@ -4,8 +4,6 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
-const std::string USAGE = "\nFormato de llamada incorrecto..."
-                          "\nForamto correcto: vinca <nombre_fichero_entrada> \n";
 const std::string VALID = "c\t-9\t0\t2.5\t0\t3\nc\t-11.5\t0\t-3\t0\t7\n";
 
 static std::string fileWithMode(const std::string &text, mode_t mode) {
@@ -42,9 +40,7 @@ TEST(Startup, BadColourAfterValidRecordsEndsAfterTheBanner) {
     for (const char *bad : {"12", "-1"}) {
         std::string path = writeTempFile(VALID + "c\t-5\t0\t3\t0\t" + bad + "\n");
         VincaProcess p = runToEnd({path});
-        EXPECT_EQ(p.out, BANNER + "\nError al leer fichero de datos.. \nEl color de la caja "
-                                  "tiene que ser un entero perteneciente a [0,11]")
-            << "colour " << bad;
+        EXPECT_EQ(p.out, BANNER + COLOUR_ERROR) << "colour " << bad;
         EXPECT_EQ(p.status, 1) << "colour " << bad;
         unlink(path.c_str());
     }

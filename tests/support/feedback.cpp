@@ -15,28 +15,21 @@ std::vector<FeedbackPolygon> feedbackPolygons(void (*draw)(), const float *view)
     glOrtho(-HALF_SIZE, HALF_SIZE, -HALF_SIZE, HALF_SIZE, -HALF_SIZE, HALF_SIZE);
     glMatrixMode(GL_MODELVIEW);
     glLoadIdentity();
-    std::vector<float> buffer(8 << 20);
-    glFeedbackBuffer(static_cast<GLsizei>(buffer.size()), GL_3D_COLOR, buffer.data());
-    glRenderMode(GL_FEEDBACK);
-    draw();
-    int size = glRenderMode(GL_RENDER);
+    Feedback f = captureFeedback(draw);
     const float identity[16] = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
     const float *m = view ? view : identity;
 
     std::vector<FeedbackPolygon> polygons;
-    for (int i = 0; i < size;) {
-        float token = buffer[i++];
-        // Points carry one vertex, lines two; pass-through markers carry a value, no vertex.
-        int count = token == GL_POLYGON_TOKEN        ? static_cast<int>(buffer[i++])
-                    : token == GL_POINT_TOKEN        ? 1
-                    : token == GL_PASS_THROUGH_TOKEN ? (i++, 0)
-                                                     : 2;
+    for (const FeedbackItem &item : f.items) {
+        if (item.token != GL_POLYGON_TOKEN) {
+            continue;
+        }
         FeedbackPolygon polygon;
-        for (int v = 0; v < count; v++, i += 7) {
+        for (int v = 0; v < item.vertices; v++) {
+            const float *w = &f.words[item.first + 7 * v];
             // Window to eye (the orthographic box), then eye to world (transpose of a rotation).
-            double eye[3] = {(buffer[i] / 250.0 - 1) * HALF_SIZE,
-                             (buffer[i + 1] / 250.0 - 1) * HALF_SIZE,
-                             -(2.0 * buffer[i + 2] - 1) * HALF_SIZE};
+            double eye[3] = {(w[0] / 250.0 - 1) * HALF_SIZE, (w[1] / 250.0 - 1) * HALF_SIZE,
+                             -(2.0 * w[2] - 1) * HALF_SIZE};
             double world[3];
             for (int j = 0; j < 3; j++) {
                 world[j] = 0;
@@ -44,14 +37,9 @@ std::vector<FeedbackPolygon> feedbackPolygons(void (*draw)(), const float *view)
                     world[j] += m[j * 4 + k] * (eye[k] - m[12 + k]);
                 }
             }
-            polygon.push_back({world[0],
-                               world[1],
-                               world[2],
-                               {buffer[i + 3], buffer[i + 4], buffer[i + 5], buffer[i + 6]}});
+            polygon.push_back({world[0], world[1], world[2], {w[3], w[4], w[5], w[6]}});
         }
-        if (token == GL_POLYGON_TOKEN) {
-            polygons.push_back(polygon);
-        }
+        polygons.push_back(polygon);
     }
     return polygons;
 }

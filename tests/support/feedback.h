@@ -3,6 +3,7 @@
 #define VINCA_TEST_FEEDBACK_H
 
 #include "common/common.h"
+#include "support/gl_feedback.h"
 
 #include <gtest/gtest.h>
 #include <vector>

@@ -13,23 +13,44 @@ int testWindow = 0;
 
 static void noDisplay() {}
 
+void GLTest::TearDown() {
+    EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+}
+
+void ensureCylinder() {
+    if (unitCylinder.rows == nullptr) {
+        buildUnitCylinder();
+    }
+}
+
+bool loadBlocks(const char *path) {
+    blockCount = 0;
+    std::FILE *file = openBlockFile(path);
+    if (file == nullptr) {
+        ADD_FAILURE() << "cannot open " << path;
+        return false;
+    }
+    readBlockFile(file);
+    std::fclose(file);
+    return true;
+}
+
+void loadBlockText(const std::string &text) {
+    blockCount = 0;
+    std::FILE *file = fmemopen(const_cast<char *>(text.data()), text.size(), "r");
+    readBlockFile(file);
+    std::fclose(file);
+}
+
 void loadStartUpState(const char *blockFile) {
     glutSetWindow(testWindow);
     setCameraDefaults();
     reshape(500, 500);
     initProjection();
-    if (unitCylinder.rows == nullptr) {
-        buildUnitCylinder();
-    }
+    ensureCylinder();
     glEnable(GL_AUTO_NORMAL);
     glEnable(GL_NORMALIZE);
-    blockCount = 0;
-    std::FILE *file = openBlockFile(blockFile);
-    EXPECT_NE(file, nullptr) << blockFile;
-    if (file != nullptr) {
-        readBlockFile(file);
-        std::fclose(file);
-    }
+    loadBlocks(blockFile);
     manualMode = 0;
     heldBlock = targetBlock = -1;
     glEnable(GL_LIGHTING);

@@ -2,7 +2,23 @@
 #ifndef VINCA_TEST_GL_WINDOW_H
 #define VINCA_TEST_GL_WINDOW_H
 
+#include <gtest/gtest.h>
+#include <string>
+
 extern int testWindow; // GLUT window id; its context is current in every test
+
+// A suite whose every case must leave no GL error behind.
+class GLTest : public testing::Test {
+  protected:
+    void TearDown() override;
+};
+
+void ensureCylinder(); // builds unitCylinder unless it is built
+
+// The table emptied and read from the block file at path, or from text; false (and a test
+// failure) when path cannot be opened.
+bool loadBlocks(const char *path);
+void loadBlockText(const std::string &text);
 
 // The state the program's start-up leaves before its first frame, on blockFile, in the test
 // window: camera, projection, mesh, enables, lights and the blocks as read.

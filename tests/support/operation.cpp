@@ -29,11 +29,7 @@ int runIdle(int n, std::string *out) {
 }
 
 void resetScene(const std::vector<Point3> &blocks) {
-    static bool meshBuilt = false;
-    if (!meshBuilt) {
-        buildUnitCylinder();
-        meshBuilt = true;
-    }
+    ensureCylinder();
     blockCount = static_cast<int>(blocks.size());
     for (int i = 0; i < blockCount; i++) {
         blockTable[i] = {blocks[i].x, blocks[i].y, blocks[i].z, i, 0, 1};

@@ -4,6 +4,7 @@
 #define VINCA_TEST_OPERATION_H
 
 #include "common/common.h"
+#include "support/gl_window.h"
 
 #include "platform/platform.h"
 #include <functional>
@@ -18,12 +19,7 @@ std::string startOrder(int block); // as an accepted pick; returns the approach 
 bool atRest();
 std::string stateText(); // pose, boomTip, flags, held, target, ready and blocks, to compare
 
-class OperationTest : public testing::Test {
-  protected:
-    void TearDown() override {
-        EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
-    }
-};
+class OperationTest : public GLTest {};
 
 // The block (-5, 0, 3) of tests/data/c_blocks.txt, clicked once, from the click to rest.
 const char *const VIEW_KEYS = "22222222hhhh"; // camera keys that bring it well into view

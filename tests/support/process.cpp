@@ -6,10 +6,13 @@
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#include <dirent.h>
 #include <fcntl.h>
+#include <fstream>
 #include <grp.h>
 #include <poll.h>
 #include <pty.h>
+#include <sstream>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <thread>
@@ -62,9 +65,12 @@ bool startProcess(VincaProcess *p, const std::vector<std::string> &args,
     }
     if (pid == 0) {
         dup2(fds[1], STDOUT_FILENO);
-        int devNull = open("/dev/null", O_WRONLY);
-        if (devNull >= 0) {
-            dup2(devNull, STDERR_FILENO);
+        if (!p->glLog.empty()) {
+            setenv("MESA_DEBUG", "1", 1); // Mesa then reports each GL error on stderr
+        }
+        int err = open(p->glLog.empty() ? "/dev/null" : p->glLog.c_str(), O_WRONLY | O_APPEND);
+        if (err >= 0) {
+            dup2(err, STDERR_FILENO);
         }
         close(fds[0]);
         close(fds[1]);
@@ -246,35 +252,109 @@ std::string shell(const std::string &command) {
     return result;
 }
 
-std::string findVincaWindow(int timeoutMs) {
-    long long end = nowMs() + timeoutMs;
-    while (nowMs() < end) {
-        std::string id = shell("xdotool search --onlyvisible --name '^Tavrel. CAD. Vinca de "
-                               "puerto.$' 2>/dev/null | tail -n 1");
-        while (!id.empty() && (id.back() == '\n' || id.back() == ' ')) {
-            id.pop_back();
-        }
-        if (!id.empty()) {
-            return id;
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    }
-    return "";
+std::string xdotool(const std::string &args) {
+    return shell("xdotool " + args + " 2>/dev/null");
 }
 
-bool menuShown() {
-    return !shell("xdotool search --onlyvisible --name '^freeglut menu$' 2>/dev/null").empty();
-}
-
-bool waitForMenu(bool shown, int timeoutMs) {
-    long long end = nowMs() + timeoutMs;
-    while (menuShown() != shown) {
+bool waitUntil(const std::function<bool()> &done, int timeoutMs) {
+    for (long long end = nowMs() + timeoutMs; !done();) {
         if (nowMs() > end) {
             return false;
         }
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
     }
     return true;
+}
+
+std::string findVincaWindow(int timeoutMs) {
+    std::string id;
+    waitUntil(
+        [&] {
+            id = xdotool(
+                "search --onlyvisible --name '^Tavrel. CAD. Vinca de puerto.$' | tail -n 1");
+            while (!id.empty() && (id.back() == '\n' || id.back() == ' ')) {
+                id.pop_back();
+            }
+            return !id.empty();
+        },
+        timeoutMs);
+    return id;
+}
+
+bool menuShown() {
+    return !xdotool("search --onlyvisible --name '^freeglut menu$'").empty();
+}
+
+bool waitForMenu(bool shown, int timeoutMs) {
+    return waitUntil([&] { return menuShown() == shown; }, timeoutMs);
+}
+
+bool chooseMenu(const std::string &window, int entry) {
+    // freeglut opens the menu with its corner at the pointer, so the right button released
+    // there leaves it open; entries are 26 pixels high. (Released on an entry after a drag,
+    // it picks nothing once the window is away from the screen's corner.)
+    const int x = 20, y = 20, entryHeight = 26;
+    xdotool("mousemove --window " + window + " " + std::to_string(x) + " " + std::to_string(y) +
+            " click 3");
+    bool opened = waitForMenu(true);
+    xdotool("mousemove --window " + window + " " + std::to_string(x + 50) + " " +
+            std::to_string(y + entryHeight / 2 + entryHeight * entry) + " click 1");
+    return opened && waitForMenu(false);
+}
+
+// CPU ticks of the process, and whether every thread of it is sleeping.
+static long long cpuTicks(pid_t pid, bool *asleep) {
+    std::string dir = "/proc/" + std::to_string(pid) + "/task";
+    long long ticks = 0;
+    *asleep = true;
+    DIR *tasks = opendir(dir.c_str());
+    for (dirent *e; tasks != nullptr && (e = readdir(tasks)) != nullptr;) {
+        std::ifstream in(dir + "/" + e->d_name + "/stat");
+        std::string stat;
+        if (e->d_name[0] == '.' || !std::getline(in, stat)) {
+            continue;
+        }
+        // After the name in parentheses: state, then 10 fields, then utime and stime.
+        std::istringstream fields(stat.substr(stat.rfind(')') + 2));
+        std::string state, skip;
+        long long utime = 0, stime = 0;
+        fields >> state;
+        for (int i = 0; i < 10; i++) {
+            fields >> skip;
+        }
+        fields >> utime >> stime;
+        ticks += utime + stime;
+        *asleep = *asleep && state == "S";
+    }
+    if (tasks != nullptr) {
+        closedir(tasks);
+    }
+    return ticks;
+}
+
+bool waitUntilAsleep(pid_t pid, int timeoutMs) {
+    bool asleep = false;
+    long long ticks = cpuTicks(pid, &asleep);
+    return waitUntil(
+        [&] {
+            std::this_thread::sleep_for(std::chrono::milliseconds(80));
+            long long before = ticks;
+            bool wasAsleep = asleep;
+            ticks = cpuTicks(pid, &asleep);
+            return wasAsleep && asleep && ticks == before;
+        },
+        timeoutMs);
+}
+
+std::string glErrors(const VincaProcess &p) {
+    std::ifstream in(p.glLog);
+    std::string line, errors;
+    while (std::getline(in, line)) {
+        if (line.find("Mesa: User error") != std::string::npos) {
+            errors += line + "\n";
+        }
+    }
+    return errors;
 }
 
 std::string writeTempFile(const std::string &text) {

@@ -2,6 +2,9 @@
 #ifndef VINCA_TEST_PROCESS_H
 #define VINCA_TEST_PROCESS_H
 
+#include "app/app.h"
+
+#include <functional>
 #include <string>
 #include <sys/types.h>
 #include <vector>
@@ -13,12 +16,23 @@ struct VincaProcess {
     int status = -1; // exit status once reaped, -1 before (or if killed by a signal)
     int signal = 0;  // the signal that ended it, once reaped; 0 if it exited
     bool exited = false;
+    std::string glLog; // set before the start: the driver writes the GL errors made here
 };
 
-// What the program prints first once its block file is open.
-const std::string BANNER = "\n\n Proyecto Dise\xf1o y constucci\xf3n de una vinca de puerto\n"
-                           "\n Teclas de cursor, 8,2,4,6,o,l,u,j,h,k mueven la camara"
-                           "\n Boton derecho del raton activa el menu\n Escape o q : Salir\n\n\n";
+// A text the program prints in parts, whole.
+template <size_t N> std::string joined(const char *const (&parts)[N]) {
+    std::string text;
+    for (const char *part : parts) {
+        text += part;
+    }
+    return text;
+}
+const std::string BANNER = joined(BANNER_TEXT); // first, once its block file is open
+const std::string USAGE = joined(USAGE_TEXT);
+const std::string COLOUR_ERROR = std::string(READ_ERROR_TEXT) + COLOUR_ERROR_TEXT;
+
+// The GL errors logged in p.glLog, one line each ("" when none), as Mesa reports them.
+std::string glErrors(const VincaProcess &p);
 
 // Starts the binary (VINCA_BINARY unless given) with args; stderr is discarded.
 bool startProcess(VincaProcess *p, const std::vector<std::string> &args,
@@ -59,6 +73,18 @@ VincaProcess runToEnd(const std::vector<std::string> &args, int timeoutMs = 2000
 
 // Runs a shell command, returns its standard output.
 std::string shell(const std::string &command);
+std::string xdotool(const std::string &args); // its errors discarded
+
+// Polls done every 20 ms until it holds (true) or timeoutMs passes (false).
+bool waitUntil(const std::function<bool()> &done, int timeoutMs = 10000);
+
+// Waits until the process sleeps, every thread of it, with no CPU time spent in 100 ms:
+// blocked on input or an event, not starved of a core.
+bool waitUntilAsleep(pid_t pid, int timeoutMs = 10000);
+
+// Chooses entry 0 "Exit", 1 block collection or 2 manual mode of the program's menu, opened
+// near the window's corner. False when it did not open or did not close.
+bool chooseMenu(const std::string &window, int entry);
 
 // X window id of the program's window (waits for it), or "" if none shows up.
 std::string findVincaWindow(int timeoutMs = 10000);
