@@ -5,8 +5,9 @@
 // colours within tolerances far below any visible change. Any change in a vertex, normal (through
 // the lit colours), material, transform or their order shows here.
 //
-// To capture anew (only on purpose, e.g. after a deliberate change of the picture):
-//   VINCA_CAPTURE_FRAME_FEEDBACK=tests/data/frame_feedback.bin ./frame_feedback_test
+// To capture anew (only on purpose, e.g. after a deliberate change of the picture), which
+// runs this with VINCA_CAPTURE_FRAME_FEEDBACK naming the file:
+//   tools/pictures.sh frame_feedback
 #include "app/app.h"
 #include "automation/automation.h"
 #include "camera/camera.h"

@@ -14,24 +14,6 @@ installPackages() {
     DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "$@" >/dev/null
 }
 
-# buildForPictures BUILD_DIR: what the picture tools (screenshot.sh, demo.sh) need installed,
-# and vinca built in BUILD_DIR.
-buildForPictures() {
-    local need=()
-    command -v Xvfb >/dev/null || need+=(xvfb)
-    command -v xdotool >/dev/null || need+=(xdotool)
-    command -v import >/dev/null || need+=(imagemagick)
-    command -v cmake >/dev/null || need+=(cmake)
-    command -v ninja >/dev/null || need+=(ninja-build)
-    [ -f /usr/include/GL/glut.h ] || need+=(freeglut3-dev)
-    [ -f /usr/include/GL/glu.h ] || need+=(libglu1-mesa-dev)
-    installPackages "${need[@]}"
-    if [ ! -x "$1/vinca" ]; then
-        cmake -S . -B "$1" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-    fi
-    cmake --build "$1" --target vinca >/dev/null
-}
-
 # startXvfb [XVFB-ARGS...]: Xvfb on a free display number, DISPLAY exported, XVFB_PID set.
 # -noreset: a server that resets when its last client leaves drops a client connecting
 # just then.
