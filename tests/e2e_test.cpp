@@ -5,7 +5,6 @@
 #include "support/process.h"
 
 #include <sstream>
-#include <unistd.h>
 
 const std::string CYCLE = ACCEPT + BUSY + AIM + GRIP_TO_REST;
 const std::string REFUSAL = REFUSED_KEY_TEXT;
@@ -44,8 +43,7 @@ class OperationEndToEnd : public testing::Test {
     }
     void TearDown() override {
         stopProcess(&vinca);
-        EXPECT_EQ(glErrors(vinca), "");
-        unlink(vinca.glLog.c_str());
+        EXPECT_EQ(glErrors(&vinca), "");
     }
     // Pointer to window pixel "x y" (focus follows it), then the xdotool commands that follow.
     void input(const std::string &commands) {

@@ -33,14 +33,11 @@ TEST_F(BadInput, GarbageFileLoadsOrStopsOnAColour) {
         VincaProcess p;
         ASSERT_TRUE(startProcess(&p, {path}));
         std::string window;
-        for (int i = 0; i < 100 && window.empty(); i++) {
-            if (waitForOutput(&p, COLOUR_ERROR, 100)) {
-                break;
-            }
-            window = findVincaWindow(1);
-        }
+        waitUntil([&] {
+            return waitForOutput(&p, COLOUR_ERROR, 100) || !(window = findVincaWindow(1)).empty();
+        });
         if (!window.empty()) {
-            shell("xdotool key --window " + window + " q 2>/dev/null");
+            xdotool("key --window " + window + " q");
         }
         EXPECT_TRUE(waitForExit(&p, 10000));
         bool colourError = p.out.find(COLOUR_ERROR) != std::string::npos;

@@ -6,7 +6,6 @@
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
-#include <dirent.h>
 #include <fcntl.h>
 #include <fstream>
 #include <grp.h>
@@ -302,61 +301,42 @@ bool chooseMenu(const std::string &window, int entry) {
     return opened && waitForMenu(false);
 }
 
-// CPU ticks of the process, and whether every thread of it is sleeping.
-static long long cpuTicks(pid_t pid, bool *asleep) {
-    std::string dir = "/proc/" + std::to_string(pid) + "/task";
-    long long ticks = 0;
-    *asleep = true;
-    DIR *tasks = opendir(dir.c_str());
-    for (dirent *e; tasks != nullptr && (e = readdir(tasks)) != nullptr;) {
-        std::ifstream in(dir + "/" + e->d_name + "/stat");
-        std::string stat;
-        if (e->d_name[0] == '.' || !std::getline(in, stat)) {
-            continue;
-        }
-        // After the name in parentheses: state, then 10 fields, then utime and stime.
-        std::istringstream fields(stat.substr(stat.rfind(')') + 2));
-        std::string state, skip;
-        long long utime = 0, stime = 0;
-        fields >> state;
-        for (int i = 0; i < 10; i++) {
-            fields >> skip;
-        }
-        fields >> utime >> stime;
-        ticks += utime + stime;
-        *asleep = *asleep && state == "S";
+// State letter of the process's main thread, then the CPU ticks of all its threads.
+static std::string stateAndTicks(pid_t pid) {
+    std::ifstream in("/proc/" + std::to_string(pid) + "/stat");
+    std::string stat, field[13];
+    std::getline(in, stat);
+    std::istringstream fields(stat.substr(stat.rfind(')') + 1)); // after the name
+    for (std::string &f : field) {
+        fields >> f;
     }
-    if (tasks != nullptr) {
-        closedir(tasks);
-    }
-    return ticks;
+    return field[0] + " " + field[11] + " " + field[12]; // state, utime, stime
 }
 
 bool waitUntilAsleep(pid_t pid, int timeoutMs) {
-    bool asleep = false;
-    long long ticks = cpuTicks(pid, &asleep);
+    std::string last = stateAndTicks(pid);
     return waitUntil(
         [&] {
             std::this_thread::sleep_for(std::chrono::milliseconds(80));
-            long long before = ticks;
-            bool wasAsleep = asleep;
-            ticks = cpuTicks(pid, &asleep);
-            return wasAsleep && asleep && ticks == before;
+            std::string now = stateAndTicks(pid);
+            bool still = now == last && now[0] == 'S';
+            last = now;
+            return still;
         },
         timeoutMs);
 }
 
-std::string glErrors(const VincaProcess &p) {
-    std::ifstream in(p.glLog);
+std::string glErrors(VincaProcess *p) {
+    std::ifstream in(p->glLog);
     std::string line, errors;
     while (std::getline(in, line)) {
         if (line.find("Mesa: User error") != std::string::npos) {
             errors += line + "\n";
         }
     }
+    std::remove(p->glLog.c_str());
     return errors;
 }
-
 std::string writeTempFile(const std::string &text) {
     char path[] = "/tmp/vinca-test-XXXXXX";
     int fd = mkstemp(path);

@@ -31,8 +31,9 @@ const std::string BANNER = joined(BANNER_TEXT); // first, once its block file is
 const std::string USAGE = joined(USAGE_TEXT);
 const std::string COLOUR_ERROR = std::string(READ_ERROR_TEXT) + COLOUR_ERROR_TEXT;
 
-// The GL errors logged in p.glLog, one line each ("" when none), as Mesa reports them.
-std::string glErrors(const VincaProcess &p);
+// The GL errors logged in p->glLog, one line each ("" when none) as Mesa reports them; the
+// log is removed.
+std::string glErrors(VincaProcess *p);
 
 // Starts the binary (VINCA_BINARY unless given) with args; stderr is discarded.
 bool startProcess(VincaProcess *p, const std::vector<std::string> &args,
@@ -78,8 +79,8 @@ std::string xdotool(const std::string &args); // its errors discarded
 // Polls done every 20 ms until it holds (true) or timeoutMs passes (false).
 bool waitUntil(const std::function<bool()> &done, int timeoutMs = 10000);
 
-// Waits until the process sleeps, every thread of it, with no CPU time spent in 100 ms:
-// blocked on input or an event, not starved of a core.
+// Waits until the process sleeps, having spent no CPU time in 100 ms: blocked on input or an
+// event, not starved of a core.
 bool waitUntilAsleep(pid_t pid, int timeoutMs = 10000);
 
 // Chooses entry 0 "Exit", 1 block collection or 2 manual mode of the program's menu, opened
