@@ -21,7 +21,7 @@ extern int menuId; // from createPopupMenu; kept, not used again
 
 // Console texts that scripts match byte for byte, misspellings included ("Foramto",
 // "constucci\xf3n", "camara", "Boton", "raton"): kept as they have always been printed.
-// Each is printed in the calls it lists, one call per part.
+// A text given in parts is printed one call per part.
 const char *const USAGE_TEXT[] = {"\nFormato de llamada incorrecto...",
                                   "\nForamto correcto: vinca <nombre_fichero_entrada> \n"};
 const char *const BANNER_TEXT[] = {

@@ -290,13 +290,14 @@ bool waitForMenu(bool shown, int timeoutMs) {
 
 bool chooseMenu(const std::string &window, int entry) {
     // freeglut opens the menu with its corner at the pointer, so the right button released
-    // there leaves it open; entries are 26 pixels high. (Released on an entry after a drag,
-    // it picks nothing once the window is away from the screen's corner.)
+    // there once it shows leaves it open (released sooner, it may close it; released on an entry
+    // after a drag, it picks nothing once the window is away from the screen's corner).
+    // Entries are 26 pixels high.
     const int x = 20, y = 20, entryHeight = 26;
     xdotool("mousemove --window " + window + " " + std::to_string(x) + " " + std::to_string(y) +
-            " click 3");
+            " mousedown 3");
     bool opened = waitForMenu(true);
-    xdotool("mousemove --window " + window + " " + std::to_string(x + 50) + " " +
+    xdotool("mouseup 3 mousemove --window " + window + " " + std::to_string(x + 50) + " " +
             std::to_string(y + entryHeight / 2 + entryHeight * entry) + " click 1");
     return opened && waitForMenu(false);
 }

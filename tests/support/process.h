@@ -16,7 +16,7 @@ struct VincaProcess {
     int status = -1; // exit status once reaped, -1 before (or if killed by a signal)
     int signal = 0;  // the signal that ended it, once reaped; 0 if it exited
     bool exited = false;
-    std::string glLog; // set before the start: the driver writes the GL errors made here
+    std::string glLog; // a file set before startProcess: the driver reports GL errors there
 };
 
 // A text the program prints in parts, whole.
@@ -35,7 +35,8 @@ const std::string COLOUR_ERROR = std::string(READ_ERROR_TEXT) + COLOUR_ERROR_TEX
 // log is removed.
 std::string glErrors(VincaProcess *p);
 
-// Starts the binary (VINCA_BINARY unless given) with args; stderr is discarded.
+// Starts the binary (VINCA_BINARY unless given) with args; stderr goes to p->glLog if set
+// (see glErrors), else is discarded.
 bool startProcess(VincaProcess *p, const std::vector<std::string> &args,
                   const std::string &binary = "");
 
