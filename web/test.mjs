@@ -19,7 +19,7 @@ const screenshotFile = shotAt > 0 ? resolve(process.argv[shotAt + 1]) : null;
 // The desktop's texts as the native tests spell them: C string constants, Windows-1252.
 function cText(file, name) {
     const source = readFileSync(join(root, 'tests', file), 'latin1');
-    const definition = source.match(new RegExp(`\\b${name} =((?:\\s*"(?:[^"\\\\]|\\\\.)*")+)`));
+    const definition = source.match(new RegExp(`\\b${name} =((?:[\\s,{]*"(?:[^"\\\\]|\\\\.)*")+)`));
     const bytes = [];
     for (const [, literal] of definition[1].matchAll(/"((?:[^"\\]|\\.)*)"/g)) {
         for (const [, escape, plain] of literal.matchAll(/\\(x[0-9a-fA-F]+|.)|(.)/gs)) {
@@ -30,7 +30,7 @@ function cText(file, name) {
     }
     return new TextDecoder('windows-1252').decode(new Uint8Array(bytes));
 }
-const BANNER = cText('support/process.h', 'BANNER');
+const BANNER = cText('../app/app.h', 'BANNER_TEXT\\[\\]'); // printed in parts
 const [ACCEPT, BUSY, AIM, GRIP_TO_REST] = ['ACCEPT', 'BUSY', 'AIM', 'GRIP_TO_REST'].map((n) => cText('support/operation.h', n));
 const CYCLE = ACCEPT + BUSY + AIM + GRIP_TO_REST;
 const VIEW_KEYS = cText('support/operation.h', 'VIEW_KEYS'); // brings block 0, (-5, 0, 3), into view
