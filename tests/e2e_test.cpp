@@ -31,7 +31,7 @@ class OperationEndToEnd : public OperationTest {
 
     void SetUp() override {
         // Only mapped windows: keys typed before ours is mapped would be lost.
-        std::string windows = "search --onlyvisible --name '^Tavrel. CAD. Vinca de puerto.$'";
+        std::string windows = windowSearch();
         std::string before = "\n" + xdotool(windows);
         ASSERT_TRUE(startProcess(&vinca, {VINCA_SOURCE_DIR "/tests/data/c_blocks.txt"}));
         ASSERT_TRUE(waitForOutput(&vinca, BANNER, WAIT_MS)) << vinca.out;

@@ -98,8 +98,7 @@ TEST(WindowGone, ProcessEndsWithItsWindow) {
         std::string windows;
         for (int i = 0; i < 200 && std::count(windows.begin(), windows.end(), '\n') != 1; i++) {
             std::this_thread::sleep_for(std::chrono::milliseconds(50));
-            windows = shell("xdotool search --onlyvisible --name '^Tavrel. CAD. Vinca de "
-                            "puerto.$' 2>/dev/null");
+            windows = shell("xdotool " + windowSearch() + " 2>/dev/null");
         }
         ASSERT_EQ(std::count(windows.begin(), windows.end(), '\n'), 1) << windows;
         windows.pop_back();

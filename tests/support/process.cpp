@@ -1,6 +1,8 @@
 // Spawning vinca with a piped stdout and reading it with time-outs.
 #include "support/process.h"
 
+#include "app/app.h"
+
 #include <cerrno>
 #include <chrono>
 #include <csignal>
@@ -246,11 +248,14 @@ std::string shell(const std::string &command) {
     return result;
 }
 
+std::string windowSearch() {
+    return "search --onlyvisible --name '^" + std::string(WINDOW_TITLE) + "$'";
+}
+
 std::string findVincaWindow(int timeoutMs) {
     long long end = nowMs() + timeoutMs;
     while (nowMs() < end) {
-        std::string id = shell("xdotool search --onlyvisible --name '^Tavrel. CAD. Vinca de "
-                               "puerto.$' 2>/dev/null | tail -n 1");
+        std::string id = shell("xdotool " + windowSearch() + " 2>/dev/null | tail -n 1");
         while (!id.empty() && (id.back() == '\n' || id.back() == ' ')) {
             id.pop_back();
         }
