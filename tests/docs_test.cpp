@@ -47,7 +47,8 @@ static bool has(const std::vector<std::string> &words, const std::string &word) 
 }
 
 TEST(Docs, KeysWithTheirLimitsTitleAndMenuAsTheProgramHasThem) {
-    const char *README = VINCA_SOURCE_DIR "/README.md", *MAN = VINCA_SOURCE_DIR "/docs/vinca.1.in";
+    const char *README = VINCA_SOURCE_DIR "/README.md", *MAN = VINCA_SOURCE_DIR "/docs/vinca.1.in",
+               *USING = VINCA_SOURCE_DIR "/docs/USING.md";
     for (bool man : {false, true}) {
         std::vector<Row> table = rows(man ? MAN : README, man ? ".BR " : "| ", man);
         for (int i = 0; i < KEY_COUNT; i++) {
@@ -65,7 +66,7 @@ TEST(Docs, KeysWithTheirLimitsTitleAndMenuAsTheProgramHasThem) {
             }
             EXPECT_TRUE(found) << (man ? MAN : README) << ": " << keyName(k) << " " << limits;
         }
-        std::string text = contents(man ? MAN : README);
+        std::string text = man ? contents(MAN) : contents(README) + contents(USING);
         EXPECT_NE(text.find("\"" + std::string(WINDOW_TITLE)), text.npos) << "title";
         for (const MenuEntry &entry : MENU_ENTRIES) {
             EXPECT_NE(text.find((man ? ".B " : "\"") + std::string(entry.label)), text.npos)
