@@ -3,11 +3,26 @@
 #ifndef VINCA_APP_H
 #define VINCA_APP_H
 
+#include "camera/camera.h"
+#include "common/common.h"
+
+#include "platform/platform.h"
 #include <cstdio>
+#include <string>
+
+const char WINDOW_TITLE[] = "Tavrel. CAD. Vinca de puerto.";
 
 const int MENU_EXIT = 0;
 const int MENU_MANUAL_MODE = 1;
 const int MENU_COLLECTION_MODE = 2;
+
+// The pop-up menu, top to bottom.
+const MenuEntry MENU_ENTRIES[] = {
+    {"Exit", MENU_EXIT},
+    {"Modo recogida de bloques", MENU_COLLECTION_MODE},
+    {"Modo movimiento manual de vinca", MENU_MANUAL_MODE},
+};
+const int MENU_ENTRY_COUNT = sizeof MENU_ENTRIES / sizeof MENU_ENTRIES[0];
 
 // Bounds of the manual crane keys, compared strictly before each step.
 const float CABLE_MIN = 1.0f;
@@ -16,6 +31,48 @@ const float CLAW_MIN = -20.0f;
 const float CLAW_MAX = 44.0f;
 const float LUFF_MIN = -25.0f;
 const float LUFF_MAX = 85.0f;
+
+enum KeyGroup { KEY_CAMERA, KEY_CRANE, KEY_EXIT };
+
+// One key of the keyboard: the dispatch, --help's key lines, the page's on-screen keys and
+// the documentation's key tables all come from KEYS.
+struct Key {
+    unsigned char key; // as the keyboard callback receives it
+    KeyGroup group;
+    const char *does; // a few words, as an on-screen key shows them
+    const char *help; // starts a key line of --help; null where the line above goes on
+    // Camera keys: the move, and the arrow that acts as the key (GLUT's code, X's name).
+    CameraMove move;
+    int arrow;
+    const char *arrowName;
+    // Crane keys, in manual mode only: the joint moves by step while the value before the
+    // step lies strictly inside low..high (the end it moves toward); no bounds for the slew.
+    float CranePose::*joint;
+    float step;
+    bool bounded;
+    float low, high;
+};
+
+extern const Key KEYS[];
+extern const int KEY_COUNT;
+
+// The entry for key, or null.
+const Key *findKey(unsigned char key);
+
+// What a key does to the camera: CAMERA_STILL for any key that is not a camera key.
+CameraMove cameraMoveOf(unsigned char key);
+
+// "Escape" or the key's character.
+std::string keyName(const Key &key);
+
+// A crane key's bounds as low, to and high ("1..13" with ".."); "" for a key without bounds.
+std::string keyLimits(const Key &key, const char *to);
+
+// --help's key lines: "Keys:  " and the keys of each line, then what they do.
+void printKeyHelp(std::FILE *out);
+
+// GLUT special-key callback: the arrows act as their camera keys; other keys do nothing.
+void specialKey(int key, int x, int y);
 
 extern int menuId; // from createPopupMenu; kept, not used again
 

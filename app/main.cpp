@@ -20,12 +20,9 @@ static const char USAGE[] =
     "\n"
     "BLOCKFILE holds up to 30 records, each a 'c' and five numbers: x y z (reals, y up),\n"
     "a tag and a colour 0..11. A file named like an option is reached as ./--help.\n"
-    "\n"
-    "Keys:  8 2 4 6   move the camera forward, back, left, right\n"
-    "       o l       move it up, down\n"
-    "       h k u j   turn it left, right, up, down (also the arrow keys)\n"
-    "       c C d D y Y z Z   cable, claw, slew and luff (manual mode)\n"
-    "       Escape q Q        quit\n"
+    "\n";
+// After the key lines.
+static const char USAGE_END[] =
     "Mouse: left click on a block fetches it; the right button opens the menu.\n"
     "\n"
     "Exit status: 0 on quitting, 1 on a wrong command line or an unusable block file.\n";
@@ -34,6 +31,8 @@ static const char USAGE[] =
 static bool answerOption(const char *arg) {
     if (std::strcmp(arg, "--help") == 0 || std::strcmp(arg, "-h") == 0) {
         std::fputs(USAGE, stdout);
+        printKeyHelp(stdout);
+        std::fputs(USAGE_END, stdout);
         return true;
     }
     if (std::strcmp(arg, "--version") == 0) {
@@ -74,7 +73,7 @@ int main(int argc, char **argv) {
     glutInitWindowPosition(0, 0);
     glutInitWindowSize(windowWidth, windowHeight);
     glutInitDisplayMode(GLUT_RGB | GLUT_DOUBLE | GLUT_DEPTH);
-    glutCreateWindow("Tavrel. CAD. Vinca de puerto.");
+    glutCreateWindow(WINDOW_TITLE);
 
     glutDisplayFunc(display);
     glutReshapeFunc(reshape);

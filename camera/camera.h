@@ -39,16 +39,29 @@ void initProjection();
 // GLUT reshape callback.
 void reshape(int width, int height);
 
-// Moves camera.position / camera.back for one key, without touching GL.
-void moveCamera(unsigned char key);
+// What a navigation key does: a step of one unit along the ground or the vertical, or a
+// turn. The keys themselves are the application's.
+enum CameraMove {
+    CAMERA_STILL,
+    CAMERA_FORWARD,
+    CAMERA_BACK,
+    CAMERA_LEFT,
+    CAMERA_RIGHT,
+    CAMERA_UP,
+    CAMERA_DOWN,
+    CAMERA_TURN_LEFT,
+    CAMERA_TURN_RIGHT,
+    CAMERA_TILT_UP,
+    CAMERA_TILT_DOWN,
+};
+
+// Moves camera.position / camera.back, without touching GL.
+void moveCamera(CameraMove move);
 
 // Tilts camera.back by 0.05 rad: 'd' down (back rises), 'u' up, anything else by 0.
 void tiltCamera(unsigned char direction);
 
-// One navigation key: moveCamera, then applyView and a redisplay, whatever the key.
-void cameraKey(unsigned char key);
-
-// GLUT special-key callback: the arrows act as h, u, k, j; other keys do nothing.
-void specialKey(int key, int x, int y);
+// One navigation key: moveCamera, then applyView and a redisplay, whatever the move.
+void cameraKey(CameraMove move);
 
 #endif

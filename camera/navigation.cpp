@@ -4,8 +4,8 @@
 #include "platform/platform.h"
 #include <cmath>
 
-const double TURN_STEP = 0.05; // radians per h or k press
-const float TILT_STEP = 0.05f; // radians per j or u press, held as a float
+const double TURN_STEP = 0.05; // radians per turn
+const float TILT_STEP = 0.05f; // radians per tilt, held as a float
 
 void tiltCamera(unsigned char direction) {
     float delta = 0.0f;
@@ -21,43 +21,43 @@ void tiltCamera(unsigned char direction) {
     turnAboutVertical(&back, -theta);
 }
 
-void moveCamera(unsigned char key) {
+void moveCamera(CameraMove move) {
     Point3 &position = camera.position;
     float heading = static_cast<float>(std::atan2(double(camera.back.x), double(camera.back.z)));
     double sinH = std::sin(double(heading)), cosH = std::cos(double(heading));
-    switch (key) {
-    case '8':
+    switch (move) {
+    case CAMERA_FORWARD:
         position.x = static_cast<float>(position.x - sinH);
         position.z = static_cast<float>(position.z - cosH);
         break;
-    case '2':
+    case CAMERA_BACK:
         position.x = static_cast<float>(position.x + sinH);
         position.z = static_cast<float>(position.z + cosH);
         break;
-    case '6':
+    case CAMERA_RIGHT:
         position.x = static_cast<float>(position.x + cosH);
         position.z = static_cast<float>(position.z - sinH);
         break;
-    case '4':
+    case CAMERA_LEFT:
         position.x = static_cast<float>(position.x - cosH);
         position.z = static_cast<float>(position.z + sinH);
         break;
-    case 'o':
+    case CAMERA_UP:
         position.y += 1.0f;
         break;
-    case 'l':
+    case CAMERA_DOWN:
         position.y -= 1.0f;
         break;
-    case 'h':
+    case CAMERA_TURN_LEFT:
         turnAboutVertical(&camera.back, TURN_STEP);
         break;
-    case 'k':
+    case CAMERA_TURN_RIGHT:
         turnAboutVertical(&camera.back, -TURN_STEP);
         break;
-    case 'j':
+    case CAMERA_TILT_DOWN:
         tiltCamera('d');
         break;
-    case 'u':
+    case CAMERA_TILT_UP:
         tiltCamera('u');
         break;
     default:
@@ -65,27 +65,8 @@ void moveCamera(unsigned char key) {
     }
 }
 
-void cameraKey(unsigned char key) {
-    moveCamera(key);
+void cameraKey(CameraMove move) {
+    moveCamera(move);
     applyView(camera.position, camera.back, camera.up, camera.offset);
     glutPostRedisplay();
-}
-
-void specialKey(int key, int, int) {
-    switch (key) {
-    case GLUT_KEY_LEFT:
-        cameraKey('h');
-        break;
-    case GLUT_KEY_UP:
-        cameraKey('u');
-        break;
-    case GLUT_KEY_RIGHT:
-        cameraKey('k');
-        break;
-    case GLUT_KEY_DOWN:
-        cameraKey('j');
-        break;
-    default:
-        break;
-    }
 }

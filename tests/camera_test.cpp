@@ -1,4 +1,5 @@
 // The camera: frustum per window shape, the view transform, and every navigation key.
+#include "app/app.h"
 #include "camera/camera.h"
 #include "support/feedback.h"
 #include "support/gl_window.h"
@@ -133,7 +134,7 @@ TEST_F(CameraTest, EachKeyMovesOrTurnsTheCameraAndRedraws) {
         camera.back = c.back;
         glLoadIdentity();
         for (char key : c.keys) {
-            cameraKey(key);
+            cameraKey(cameraMoveOf(static_cast<unsigned char>(key)));
         }
         SCOPED_TRACE("keys " + c.keys);
         EXPECT_TRUE(isNear(camera.position, c.position, c.tol)) << "position";
@@ -146,18 +147,23 @@ TEST_F(CameraTest, EachKeyMovesOrTurnsTheCameraAndRedraws) {
 }
 
 TEST_F(CameraTest, ArrowsActAsTurnAndTiltKeysHomeDoesNothing) {
-    const std::pair<int, unsigned char> arrows[] = {
-        {GLUT_KEY_LEFT, 'h'}, {GLUT_KEY_UP, 'u'}, {GLUT_KEY_RIGHT, 'k'}, {GLUT_KEY_DOWN, 'j'}};
-    for (auto arrow : arrows) {
-        cameraKey(arrow.second);
+    int arrows = 0;
+    for (int i = 0; i < KEY_COUNT; i++) {
+        const Key &k = KEYS[i];
+        if (k.arrow == 0) {
+            continue;
+        }
+        arrows++;
+        cameraKey(k.move);
         Camera viaKey = camera;
         setCameraDefaults();
         redisplays();
-        specialKey(arrow.first, 17, 23);
+        specialKey(k.arrow, 17, 23);
         EXPECT_TRUE(std::memcmp(&camera, &viaKey, sizeof camera) == 0 && redisplays() == 1)
-            << "arrow for '" << arrow.second << "'";
+            << "arrow for '" << k.key << "'";
         setCameraDefaults();
     }
+    EXPECT_EQ(arrows, 4);
     Camera before = camera;
     glLoadIdentity();
     specialKey(GLUT_KEY_HOME, 0, 0);

@@ -18,7 +18,7 @@ class OperationEndToEnd : public testing::Test {
     void SetUp() override {
         vinca.glLog = writeTempFile("");
         // Only mapped windows: keys typed before ours is mapped would be lost.
-        std::string windows = "search --onlyvisible --name '^Tavrel. CAD. Vinca de puerto.$'";
+        std::string windows = windowSearch();
         std::string before = "\n" + xdotool(windows);
         ASSERT_TRUE(startProcess(&vinca, {VINCA_SOURCE_DIR "/tests/data/c_blocks.txt"}));
         ASSERT_TRUE(waitForOutput(&vinca, BANNER, WAIT_MS)) << vinca.out;

@@ -97,7 +97,7 @@ TEST(WindowGone, ProcessEndsWithItsWindow) {
         // Another suite's window of the same title would be the wrong one to destroy.
         std::string windows;
         waitUntil([&] {
-            windows = xdotool("search --onlyvisible --name '^Tavrel. CAD. Vinca de puerto.$'");
+            windows = xdotool(windowSearch());
             return std::count(windows.begin(), windows.end(), '\n') == 1;
         });
         ASSERT_EQ(std::count(windows.begin(), windows.end(), '\n'), 1) << windows;

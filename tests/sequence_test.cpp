@@ -141,8 +141,6 @@ static std::string press(unsigned char key, int times = 1) {
 }
 
 TEST_F(OperationControls, ManualKeysStopExactlyAtTheirBounds) {
-    float CranePose::*joints[] = {&CranePose::slewAngle, &CranePose::luffAngle,
-                                  &CranePose::cableLength, &CranePose::clawAngle};
     // Key, start, presses, value then, value after one press more. Strict comparisons on the
     // value before each step: a value beyond a bound is not clamped, only moved back.
     float cases[][5] = {{'c', 3, 10, 13, 13},          {'C', 3, 2, 1, 1},
@@ -154,7 +152,7 @@ TEST_F(OperationControls, ManualKeysStopExactlyAtTheirBounds) {
                         {'d', -30, 1, -29, -28},       {'D', -30, 1, -30, -30}};
     for (const float *c : cases) {
         unsigned char key = static_cast<unsigned char>(c[0]);
-        float CranePose::*joint = joints[std::string("yzcd").find(std::tolower(key))];
+        float CranePose::*joint = findKey(key)->joint;
         resetScene({});
         manualMode = 1;
         cranePose.*joint = c[3];
@@ -168,15 +166,15 @@ TEST_F(OperationControls, ManualKeysStopExactlyAtTheirBounds) {
 }
 
 TEST_F(OperationControls, CraneKeysRefusedInCollectionModeCameraKeysWorkInBoth) {
-    for (unsigned char key : std::string("cCdDyYzZ")) {
+    for (unsigned char key : keysOf(KEY_CRANE)) {
         resetScene({});
         EXPECT_EQ(press(key), REFUSED_KEY_TEXT) << key;
         EXPECT_TRUE(atRest()) << key;
     }
     for (int mode : {0, 1}) {
-        for (unsigned char key : std::string("8246olhkju")) {
+        for (unsigned char key : keysOf(KEY_CAMERA)) {
             resetScene({});
-            moveCamera(key);
+            moveCamera(cameraMoveOf(key));
             Camera expected = camera;
             setCameraDefaults();
             manualMode = mode;

@@ -77,13 +77,16 @@ TEST(Storm, KeysClicksAndResizesLeaveExactCycles) {
         xdo(w, "key --delay 1 " + specials);
         // The same keys on the test's camera: the crane keys never reach it.
         for (char c : typed) {
-            if (std::string("cCdDyYzZ").find(c) == std::string::npos) {
-                moveCamera(static_cast<unsigned char>(c));
-            }
+            moveCamera(cameraMoveOf(static_cast<unsigned char>(c)));
         }
         for (int r = 0; r < ROUNDS; r++) {
-            for (char c : std::string("hukj")) { // the arrows
-                moveCamera(static_cast<unsigned char>(c));
+            std::istringstream names(SPECIAL);
+            for (std::string name; names >> name;) {
+                for (int i = 0; i < KEY_COUNT; i++) {
+                    if (KEYS[i].arrowName != nullptr && KEYS[i].arrowName == name) {
+                        moveCamera(KEYS[i].move);
+                    }
+                }
             }
         }
         if (mode == MENU_MANUAL_MODE) {

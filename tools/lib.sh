@@ -32,6 +32,8 @@ startXvfb() {
 }
 
 # vincaWindow: prints the id of the mapped vinca window, waiting up to 10 s; nothing if none.
+# The title is all the window carries that names it (no WM_CLASS, no _NET_WM_PID);
+# tests/docs_test.cpp holds it to the program's.
 vincaWindow() {
     local window=
     for _ in $(seq 1 100); do

@@ -22,6 +22,7 @@ void consolePrint(const char *format, ...) {
     std::vsnprintf(&text[0], text.size() + 1, utf8Format.c_str(), again);
     va_end(again);
 
+    // The page's callback (platform/web/page.h).
     EM_ASM(
         {
             var text = UTF8ToString($0);

@@ -37,6 +37,7 @@ void quitProgram(int status) {
     idleStep = nullptr;
     // A redisplay already asked for must not draw what the program has released.
     glutDisplayFunc(drawNothing);
+    // The page's callback (platform/web/page.h).
     EM_ASM(
         {
             if (Module['onQuit']) {

@@ -27,32 +27,10 @@ struct KeptMesh {
     float low[3], high[3]; // the box round the vertices, in the mesh's own frame
 };
 
-// Whether nothing of the box can show: all eight corners outside one plane of the clip
-// volume under the current matrices (each plane bounds a half-space, so the whole box is).
 bool outsideView(const KeptMesh &mesh) {
     GLfloat m[16];
     clipMatrix(m);
-    int outside[6] = {0, 0, 0, 0, 0, 0}; // corners beyond -x, +x, -y, +y, -z, +z (w = 1 in)
-    for (int corner = 0; corner < 8; corner++) {
-        float p[3];
-        for (int k = 0; k < 3; k++) {
-            p[k] = (corner >> k) & 1 ? mesh.high[k] : mesh.low[k];
-        }
-        float clip[4];
-        for (int r = 0; r < 4; r++) {
-            clip[r] = m[r] * p[0] + m[4 + r] * p[1] + m[8 + r] * p[2] + m[12 + r];
-        }
-        for (int axis = 0; axis < 3; axis++) {
-            outside[2 * axis] += clip[axis] < -clip[3] ? 1 : 0;
-            outside[2 * axis + 1] += clip[axis] > clip[3] ? 1 : 0;
-        }
-    }
-    for (int plane = 0; plane < 6; plane++) {
-        if (outside[plane] == 8) {
-            return true;
-        }
-    }
-    return false;
+    return outsideClipVolume(m, mesh.low, mesh.high);
 }
 
 KeptMesh kept[4]; // the program draws one mesh; a few more cost nothing

@@ -1,5 +1,6 @@
 #include "support/block_pixel.h"
 
+#include "app/app.h"
 #include "camera/camera.h"
 
 #include "platform/platform.h"
@@ -38,7 +39,7 @@ void blockPixel(Point3 base, int width, int height, int *px, int *py) {
 void cameraAfterKeys(const char *keys) {
     setCameraDefaults();
     for (const char *key = keys; *key != '\0'; key++) {
-        moveCamera(static_cast<unsigned char>(*key));
+        moveCamera(cameraMoveOf(static_cast<unsigned char>(*key)));
     }
 }
 

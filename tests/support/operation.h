@@ -3,6 +3,7 @@
 #ifndef VINCA_TEST_OPERATION_H
 #define VINCA_TEST_OPERATION_H
 
+#include "app/app.h"
 #include "common/common.h"
 #include "support/gl_window.h"
 
@@ -17,6 +18,7 @@ int runIdle(int n, std::string *out = nullptr);       // calls the installed idl
 void resetScene(const std::vector<Point3> &blocks);   // crane at rest and free, default camera
 std::string startOrder(int block); // as an accepted pick; returns the approach lines
 bool atRest();
+std::string keysOf(KeyGroup group); // the key table's keys of group, in its order
 std::string stateText(); // pose, boomTip, flags, held, target, ready and blocks, to compare
 
 class OperationTest : public GLTest {};

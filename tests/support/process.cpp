@@ -1,6 +1,8 @@
 // Spawning vinca with a piped stdout and reading it with time-outs.
 #include "support/process.h"
 
+#include "app/app.h"
+
 #include <cerrno>
 #include <chrono>
 #include <csignal>
@@ -255,6 +257,10 @@ std::string xdotool(const std::string &args) {
     return shell("xdotool " + args + " 2>/dev/null");
 }
 
+std::string windowSearch() {
+    return "search --onlyvisible --name '^" + std::string(WINDOW_TITLE) + "$'";
+}
+
 bool waitUntil(const std::function<bool()> &done, int timeoutMs) {
     for (long long end = nowMs() + timeoutMs; !done();) {
         if (nowMs() > end) {
@@ -269,8 +275,7 @@ std::string findVincaWindow(int timeoutMs) {
     std::string id;
     waitUntil(
         [&] {
-            id = xdotool(
-                "search --onlyvisible --name '^Tavrel. CAD. Vinca de puerto.$' | tail -n 1");
+            id = xdotool(windowSearch() + " | tail -n 1");
             while (!id.empty() && (id.back() == '\n' || id.back() == ' ')) {
                 id.pop_back();
             }

@@ -90,6 +90,7 @@ bool chooseMenu(const std::string &window, int entry);
 
 // X window id of the program's window (waits for it), or "" if none shows up.
 std::string findVincaWindow(int timeoutMs = 10000);
+std::string windowSearch(); // xdotool's search for the program's mapped windows, by title
 
 // True while a GLUT pop-up menu is on screen.
 bool menuShown();
