@@ -107,8 +107,8 @@ std::FILE *openBlockFile(const char *name);
 std::FILE *openBlockFileOrQuit(const char *name);
 
 // Rewinds file, appends its records to blockTable from blockCount on (callers empty the
-// table first by setting blockCount to 0), and sets the rest pose. Exits with status 1 on
-// a colour outside 0..11. Does not close the file.
+// table first by setting blockCount to 0) until the table is full, and sets the rest pose.
+// Exits with status 1 on a colour outside 0..11. Does not close the file.
 void readBlockFile(std::FILE *file);
 
 // Most bytes of a block file that start-up and restartOn read. Thirty records take a few hundred;
@@ -124,6 +124,12 @@ void loadBlockFile(std::FILE *file);
 
 void printBanner();
 
+// The fixed GL state of every frame, in start-up's order: projection and view from the
+// camera (set before), GL_AUTO_NORMAL and GL_NORMALIZE, lighting with lights 0 and 1, depth
+// testing. The lights' positions and colours are the display pass's. Called once the window
+// exists, by start-up, the benchmarks and the tests.
+void initGlState();
+
 // Called once at start-up, after the window exists.
 void createMenu();
 
@@ -138,13 +144,13 @@ void keyboard(unsigned char key, int x, int y);
 // stage flags and a running idle step are left as they are.
 void resetScene();
 
-// Starts again on another block file: the idle step removed, the mesh built again if the
-// ordinary exit released it, default camera, resetScene, the table emptied and read, and the
-// display callback installed again (a page's quitProgram replaces it). No banner; the menu
-// and input callbacks stay as start-up set them, and each accepted pick clears the stage
-// flags. Called by the page's file chooser (app/page.cpp) and the benchmarks. Ends the
-// program with status 1 where start-up would; a file a fatal error left open is closed next
-// time.
+// Starts again on another block file, in this order: the file opened, the idle step removed,
+// the mesh built again if the ordinary exit released it, default camera, the table emptied,
+// the display callback installed again (a page's quitProgram replaces it), resetScene (with
+// the one redisplay asked for) and the file read. No banner; the menu and input callbacks
+// stay as start-up set them, and each accepted pick clears the stage flags. Called by the
+// page's file chooser (app/page.cpp) and the benchmarks. Ends the program with status 1 where
+// start-up would; a file a fatal error left open is closed next time.
 void restartOn(const char *name);
 
 // Releases the mesh and clears unitCylinder (restartOn reads that as not built), then ends

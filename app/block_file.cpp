@@ -36,7 +36,6 @@ std::FILE *openBlockFileOrQuit(const char *name) {
 // The reader; with cut (start-up's bytes stop short of the file), a record that those bytes
 // end inside stops it before the record is checked or stored, and true is returned.
 static bool readRecords(std::FILE *file, bool cut) {
-    bool tableFull = false;
     bool recordCut = false;
     std::rewind(file);
     // Kept across records: a conversion that fails leaves the previous record's value.
@@ -44,7 +43,8 @@ static bool readRecords(std::FILE *file, bool cut) {
     int tag = 0, color = 0;
 
     // A read error ends the loop as the end of the file does, so it cannot spin.
-    while (!std::feof(file) && !std::ferror(file) && !tableFull) {
+    // The count, not a flag cleared here: a caller may append to a table already full.
+    while (!std::feof(file) && !std::ferror(file) && blockCount < MAX_BLOCKS) {
         char start = '\0';
         // A stream that cannot be read at all fails without setting either indicator.
         if (std::fscanf(file, "%c", &start) == EOF) {
@@ -76,9 +76,6 @@ static bool readRecords(std::FILE *file, bool cut) {
         }
         blockTable[blockCount] = {x, y, z, tag, color, 1};
         blockCount++;
-        if (blockCount == MAX_BLOCKS) {
-            tableFull = true;
-        }
     }
     setRestPose();
     return recordCut;

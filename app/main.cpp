@@ -77,18 +77,12 @@ int main(int argc, char **argv) {
 
     glutDisplayFunc(display);
     glutReshapeFunc(reshape);
-    initProjection();
+    initGlState();
     buildUnitCylinder();
-    glEnable(GL_AUTO_NORMAL);
-    glEnable(GL_NORMALIZE);
     createMenu();
     glutMouseFunc(mouse);
     glutKeyboardFunc(keyboard);
     glutSpecialFunc(specialKey);
-    glEnable(GL_LIGHTING);
-    glEnable(GL_LIGHT0);
-    glEnable(GL_LIGHT1);
-    glEnable(GL_DEPTH_TEST);
     runMainLoop();
     return 0;
 }

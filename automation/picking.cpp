@@ -109,6 +109,8 @@ void pickBlock(int x, int y) {
         clearStageFlags();
         setIdleStep(pickUpStep);
     }
+    // Not an else: the crane is busy from the acceptance on, and the narration has always
+    // followed an accepted order with the busy lines too.
     if (readyForOrder == 0) {
         consolePrint("\nA\xfan en proceso de carga y descarga de un bloque...");
         consolePrint("\nPor favor, espere unos segundos...");
@@ -120,6 +122,8 @@ void computeApproachLines(Block block) {
 
     radialLine.a = bz;
     radialLine.b = -bx;
+    // Zero written out as the line through the origin: -0 for a block at x < 0, z > 0, which
+    // the "Recta1" line prints as "-0", as it always has.
     radialLine.c = -(radialLine.a * 0) - (radialLine.b * 0);
 
     crossLine.a = -1 / bz;

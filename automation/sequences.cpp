@@ -48,6 +48,10 @@ static void slewStage() {
 
 static void luffStage() {
     float e = lineValue(crossLine, boomTip.x, boomTip.z);
+    // crossLine's value has the sign of bx * bz short of the block; the slew's sign stands for
+    // bz's, so that on the quay's side (x < 0) e is positive beyond the block and the boom
+    // rises to it from the horizontal. At x > 0 the sign comes out reversed, and the boom
+    // luffs down to the block's reach instead, as it always has.
     if (cranePose.slewAngle < 0) {
         e = -e;
     }

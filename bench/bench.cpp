@@ -124,15 +124,9 @@ void openWindow(char *argv0) {
     glutInitDisplayMode(GLUT_RGB | GLUT_DOUBLE | GLUT_DEPTH);
     glutCreateWindow("vinca bench");
     glutReshapeFunc(reshape);
-    initProjection();
+    initGlState();
     buildUnitCylinder();
-    glEnable(GL_AUTO_NORMAL);
-    glEnable(GL_NORMALIZE);
     loadScene(SAMPLE_FILE);
-    glEnable(GL_LIGHTING);
-    glEnable(GL_LIGHT0);
-    glEnable(GL_LIGHT1);
-    glEnable(GL_DEPTH_TEST);
     for (long long end = nowNs() + 5000000000LL; framesDrawn == 0 && nowNs() < end;) {
         glutMainLoopEvent();
     }

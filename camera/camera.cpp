@@ -69,12 +69,14 @@ void applyView(Point3 position, Point3 back, Point3 up, Point3 offset) {
 }
 
 void multiplyFrustum() {
+    // A zero-height window gives aspect 0, a frustum GL refuses (GL_INVALID_VALUE; the page's
+    // GL takes it, into a matrix that is not finite). Left so: nothing can show in a viewport
+    // of no height, and the next reshape to a real size sets the frustum again.
     float aspect = frustumAspect(windowWidth, windowHeight);
     glFrustum(-1.0, 1.0, -aspect, aspect, camera.offset.z, FAR_PLANE);
 }
 
 void initProjection() {
-    glEnable(GL_DEPTH_TEST);
     glMatrixMode(GL_PROJECTION);
     glLoadIdentity();
     multiplyFrustum();

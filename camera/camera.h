@@ -33,7 +33,7 @@ void applyView(Point3 position, Point3 back, Point3 up, Point3 offset);
 // Multiplies the program's frustum onto the current matrix; the pick pass shares it.
 void multiplyFrustum();
 
-// Called once at start-up, after the window exists: depth test, frustum, view.
+// Frustum and view, once the window exists; the first step of start-up's initGlState.
 void initProjection();
 
 // GLUT reshape callback.
@@ -58,7 +58,8 @@ enum CameraMove {
 // Moves camera.position / camera.back, without touching GL.
 void moveCamera(CameraMove move);
 
-// Tilts camera.back by 0.05 rad: 'd' down (back rises), 'u' up, anything else by 0.
+// Tilts camera.back by 0.05 rad: 'd' down (back rises), 'u' up. Anything else tilts by 0, but
+// the turns into and out of back's vertical plane still run, and their rounding may move it.
 void tiltCamera(unsigned char direction);
 
 // One navigation key: moveCamera, then applyView and a redisplay, whatever the move.

@@ -34,10 +34,22 @@ struct CranePose {
 
 extern CranePose cranePose;
 
-// The crane's measures that its drawing and the automatic sequences share, in world units.
-const float BOOM_PIVOT_HEIGHT = 7.75f; // the slew and luff pivot at the tower's top
-const float BOOM_TIP_REACH = 9.5f;     // from the pivot out to the boom tip, where the cable hangs
-const double CLAW_OFFSET = 0.2;        // the claw's hub above the cable's end, added in double
+// The crane's measures, in world units: its drawing and the automatic sequences both follow
+// them. Each round piece is the unit cylinder (1 across, 1 high) scaled.
+const float TOWER_HEIGHT = 8.0f; // from the quay's top to the tower's top
+const float TOWER_WIDTH = 0.8f;  // the tower's diameter; the base stands off its axis by half
+const float BOOM_WIDTH = 0.5f;   // the boom's diameter
+const float BOOM_LENGTH = 10.0f; // from the pivot out to the boom's end
+// The slew and luff pivot, a boom radius below the tower's top: the horizontal boom lies on it.
+const float BOOM_PIVOT_HEIGHT = TOWER_HEIGHT - BOOM_WIDTH / 2;
+// From the pivot out to the boom tip, where the cable hangs, 0.5 short of the boom's end; the
+// farthest block the crane can fetch.
+const float BOOM_TIP_REACH = BOOM_LENGTH - 0.5f;
+const double CLAW_OFFSET = 0.2;   // the claw's hub above the cable's end, added in double
+const float FINGER_LENGTH = 2.0f; // each limb of a claw finger: out from the hub, then down
+// From the claw's hub down to the held block's base: 3 below the cable's end, the block's top
+// between the closed fingers.
+const float HELD_BLOCK_HANG = 3.2f;
 
 // Rest pose: the crane at start-up, after every reset and at the end of every transport.
 const CranePose REST_POSE = {0.0f, 0.0f, 3.0f, 0.0f};

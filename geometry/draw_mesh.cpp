@@ -84,6 +84,8 @@ static void drawEdges(const RevolutionMesh &mesh, int count) {
 }
 
 static void drawTriangles(const RevolutionMesh &mesh) {
+    // Though start-up enables it too: the face normals are cross products, twice their
+    // triangle's area, and callers scale the mesh unevenly; drawn anywhere, it is lit right.
     glEnable(GL_NORMALIZE);
     int count = 3 * mesh.triangleCount;
     if (mesh.litIndices == nullptr) {

@@ -80,9 +80,11 @@ inline Point3 crossProduct(Point3 u, Point3 w) {
 // Draws the mesh from its vertex arrays in the current modelview; other modes draw nothing.
 void drawMesh(RevolutionMesh mesh, int mode);
 
-// Every shape is drawn through these two, from client-side vertex arrays (OpenGL 1.1): no
-// vertex goes through glBegin/glEnd, whose vertices the GL_SELECT pass of some drivers never
-// frees. Both leave the client array state disabled, as they found it.
+// Every shape is drawn from vertex arrays (OpenGL 1.1): the scene's through these two, from
+// client memory, and a mesh with litIndices by drawMesh, from the arrays the platform binds
+// for it (bindMeshArrays). No vertex goes through glBegin/glEnd, whose vertices the GL_SELECT
+// pass of some drivers never frees. All leave the client array state disabled, as they found
+// it.
 
 // GL_TRIANGLES from count vertices (or, with indices, from count indices into vertices), each
 // with its own normal; the last one becomes the current normal, as in immediate mode, since

@@ -65,13 +65,13 @@ void drawBlock(Block block) {
 void drawClawFinger() {
     glPushMatrix(); // arm, along +x
     glRotatef(90.0f, 0.0f, 0.0f, -1.0f);
-    drawScaledCylinder(0.1f, 2.0f, 0.3f);
+    drawScaledCylinder(0.1f, FINGER_LENGTH, 0.3f);
     glPopMatrix();
 
     glPushMatrix(); // drop, from the arm's end downward
-    glTranslatef(2.0f, 0.0f, 0.0f);
+    glTranslatef(FINGER_LENGTH, 0.0f, 0.0f);
     glRotatef(180.0f, 1.0f, 0.0f, 0.0f);
-    drawScaledCylinder(0.1f, 2.0f, 0.3f);
+    drawScaledCylinder(0.1f, FINGER_LENGTH, 0.3f);
     glPopMatrix();
 }
 
@@ -114,9 +114,6 @@ void drawCraneBase() {
                                {bottom, {0.0f, 0.0f, s}}};
     LitVertex triangles[30];
     drawLitTriangles(triangles, quadStripToTriangles(sides, 8, triangles));
-
-    glEnable(GL_NORMALIZE);
-
     drawLitTriangles(triangles, quadStripToTriangles(frame, 10, triangles));
     // The bottom lies in the quay's top plane: pushed back in depth, so that the quay shows
     // through the opening as one surface from every pose, instead of stripes of both.
@@ -169,12 +166,12 @@ void drawCrane() {
     glPushMatrix();
     setMaterialColour(CRANE_GREY);
 
-    glTranslatef(0.0f, 0.0f, 0.4f);
+    glTranslatef(0.0f, 0.0f, TOWER_WIDTH / 2);
     drawCraneBase();
-    glTranslatef(0.0f, 0.0f, -0.4f);
+    glTranslatef(0.0f, 0.0f, -TOWER_WIDTH / 2);
 
     glPushMatrix(); // tower
-    drawScaledCylinder(0.8f, 8.0f, 0.8f);
+    drawScaledCylinder(TOWER_WIDTH, TOWER_HEIGHT, TOWER_WIDTH);
     glPopMatrix();
 
     glTranslatef(0.0f, BOOM_PIVOT_HEIGHT, 0.0f);
@@ -183,7 +180,7 @@ void drawCrane() {
 
     glPushMatrix(); // boom
     glRotatef(90.0f, 0.0f, 0.0f, 1.0f);
-    drawScaledCylinder(0.5f, 10.0f, 0.5f);
+    drawScaledCylinder(BOOM_WIDTH, BOOM_LENGTH, BOOM_WIDTH);
     glPopMatrix();
 
     glTranslatef(-BOOM_TIP_REACH, 0.0f, 0.0f);
@@ -201,7 +198,7 @@ void drawCrane() {
 
     if (heldBlock != -1 && manualMode == 0 && isBlockIndex(heldBlock)) {
         glPushMatrix();
-        glTranslatef(0.0f, -3.2f, 0.0f);
+        glTranslatef(0.0f, -HELD_BLOCK_HANG, 0.0f);
         drawBlock(blockTable[heldBlock]);
         glPopMatrix();
     }

@@ -26,18 +26,16 @@ void drawAxes(float length) {
 void drawQuay() {
     setMaterialColour(QUAY_COLOUR);
     glPushMatrix();
-    glTranslatef(-17.66f, -10.0f, -8.0f);
-    drawBox(20.0f, 10.0f, 20.0f);
+    glTranslatef(QUAY_CORNER.x, QUAY_CORNER.y, QUAY_CORNER.z);
+    drawBox(QUAY_SIZE.x, QUAY_SIZE.y, QUAY_SIZE.z);
     glPopMatrix();
 }
 
 void drawShipDeck() {
     setMaterialColour(DECK_COLOUR);
     const Point3 up = {0.0f, 1.0f, 0.0f};
-    const LitVertex deck[4] = {{up, {-0.5f, 6.0f, 0.0f}},
-                               {up, {-0.5f, 6.0f, 10.0f}},
-                               {up, {29.0f, 6.0f, 10.0f}},
-                               {up, {29.0f, 6.0f, 0.0f}}};
+    const Point3 &n = DECK_NEAR_CORNER, &f = DECK_FAR_CORNER;
+    const LitVertex deck[4] = {{up, n}, {up, {n.x, n.y, f.z}}, {up, f}, {up, {f.x, n.y, n.z}}};
     LitVertex triangles[6];
     drawLitTriangles(triangles, quadToTriangles(deck, triangles));
 }
@@ -80,8 +78,8 @@ void display() {
     drawCrane();
 
     glPushMatrix();
-    glTranslatef(4.0f, -10.0f, 15.0f);
-    glRotatef(90.0f, 0.0f, 1.0f, 0.0f);
+    glTranslatef(DECK_ORIGIN.x, DECK_ORIGIN.y, DECK_ORIGIN.z);
+    glRotatef(DECK_TURN, 0.0f, 1.0f, 0.0f);
     drawShipDeck();
     glPopMatrix();
 

@@ -11,6 +11,20 @@ extern const float light1Position[4]; // directional, from -z
 const float AXIS_LENGTH = 80.0f;
 const float BLOCK_SIZE = 1.5f; // a block is unitCylinder scaled by this: 1.5 high and across
 
+// The quay, a box from its lowest corner: its top face is the plane y = 0 the crane stands
+// on, and its +x face, at x = 2.34, is flush with the foot of the crane base's slanted side.
+const Point3 QUAY_CORNER = {-17.66f, -10.0f, -8.0f};
+const Point3 QUAY_SIZE = {20.0f, 10.0f, 20.0f};
+
+// The ship's deck, a quad facing up between two corners of its own frame, which the display
+// pass places at DECK_ORIGIN turned DECK_TURN degrees about the vertical: the deck lies at
+// y = -4, over x 4 to 14 and z -14 to 15.5, beside the quay and under the boom's tip at a
+// half turn.
+const Point3 DECK_NEAR_CORNER = {-0.5f, 6.0f, 0.0f};
+const Point3 DECK_FAR_CORNER = {29.0f, 6.0f, 10.0f};
+const Point3 DECK_ORIGIN = {4.0f, -10.0f, 15.0f};
+const float DECK_TURN = 90.0f;
+
 // Draws the crane from cranePose, with the held block in the claw in block-collection
 // mode. Leaves the caller's matrix unchanged.
 void drawCrane();
@@ -45,7 +59,7 @@ void display();
 // Three lines from the origin along +y, +x and +z.
 void drawAxes(float length);
 
-// The quay box, 20 x 10 x 20, top face at y = 0.
+// The quay box, QUAY_SIZE from QUAY_CORNER.
 void drawQuay();
 
 // The deck quad in its local frame; display places it.

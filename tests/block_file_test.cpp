@@ -34,14 +34,19 @@ const char *const EXAMPLE = "c\t-9\t0\t2.5\t0\t3\nc\t-11.5\t0\t-3\t0\t7\nc\t-7\t
 const std::vector<Block> EXAMPLE_BLOCKS = {
     {-9, 0, 2.5f, 0, 3, 1}, {-11.5f, 0, -3, 0, 7, 1}, {-7, 0, 0.5f, 1, 11, 1}};
 
-// Reads text into a fresh table from a scrambled pose.
-static void load(const std::string &text, void (*reader)(std::FILE *) = readBlockFile) {
-    blockCount = 0;
+// Reads text into the table from its count on, from a scrambled pose.
+static void append(const std::string &text, void (*reader)(std::FILE *) = readBlockFile) {
     cranePose = {12, 34, 5, 6};
     boomTip = {1, 2, 3};
     std::FILE *file = fmemopen(const_cast<char *>(text.data()), text.size(), "r");
     reader(file);
     std::fclose(file);
+}
+
+// Reads text into a fresh table.
+static void load(const std::string &text, void (*reader)(std::FILE *) = readBlockFile) {
+    blockCount = 0;
+    append(text, reader);
 }
 
 static std::string records(int from, int to, int color) {
@@ -122,7 +127,27 @@ TEST(BlockReader, LoadsEveryLayoutAsWritten) {
         EXPECT_TRUE(cranePose.slewAngle == 0 && cranePose.luffAngle == 0 &&
                     cranePose.cableLength == 3 && cranePose.clawAngle == 0)
             << "pose not at rest";
-        EXPECT_TRUE(boomTip.x == -9.5f && boomTip.y == 7.75f && boomTip.z == 0) << "boom tip";
+        EXPECT_TRUE(boomTip.x == REST_BOOM_TIP.x && boomTip.y == REST_BOOM_TIP.y &&
+                    boomTip.z == REST_BOOM_TIP.z)
+            << "boom tip";
+    }
+}
+
+// Both readers go on from the count up to a full table; onto a full one they read and print
+// nothing, and only put the crane at rest.
+TEST(BlockReader, AppendsFromTheCountUpToAFullTable) {
+    for (void (*reader)(std::FILE *) : {readBlockFile, loadBlockFile}) {
+        load(records(1, 28, 4), reader);
+        append(records(29, 31, 4), reader);
+        ASSERT_EQ(blockCount, MAX_BLOCKS);
+        EXPECT_EQ(blockTable[MAX_BLOCKS - 1].tag, MAX_BLOCKS) << "the 30th record last";
+        std::vector<Block> full(blockTable, blockTable + MAX_BLOCKS);
+        CaptureStdout();
+        append(records(31, 32, 4) + "c 0 0 0 0 0\n", reader); // unread: no relocation
+        EXPECT_EQ(GetCapturedStdout(), "");
+        EXPECT_EQ(blockCount, MAX_BLOCKS);
+        EXPECT_EQ(std::memcmp(blockTable, full.data(), sizeof(Block) * MAX_BLOCKS), 0);
+        EXPECT_TRUE(cranePose.cableLength == 3 && boomTip.x == REST_BOOM_TIP.x) << "not at rest";
     }
 }
 

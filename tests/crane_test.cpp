@@ -22,19 +22,27 @@ class CraneTest : public GLTest {
 };
 
 // Cylinders in drawing order: 4 legs, tower, boom, cable, arm and drop of each finger, block.
-enum { CABLE = 6, FIRST_ARM, FIRST_DROP, HANGING_BLOCK = 15 };
+enum { TOWER = 4, BOOM, CABLE, FIRST_ARM, FIRST_DROP, HANGING_BLOCK = 15 };
+
+// Where the boom's axis, from the pivot, is length out at this slew and luff.
+static Point3 alongBoom(const CranePose &pose, float length) {
+    double slew = pose.slewAngle * M_PI / 180, luff = pose.luffAngle * M_PI / 180;
+    return {static_cast<float>(-length * std::cos(luff) * std::cos(slew)),
+            static_cast<float>(BOOM_PIVOT_HEIGHT + length * std::sin(luff)),
+            static_cast<float>(length * std::cos(luff) * std::sin(slew))};
+}
 
 TEST_F(CraneTest, JointsPlaceBoomTipCableClawAndFingers) {
     const struct {
         CranePose pose;
-        Point3 tip, finger; // boom tip; tip of the finger drawn first, from the claw hub
+        Point3 finger; // tip of the finger drawn first, from the claw hub, in finger lengths
     } cases[] = {
-        {{0, 0, 3, 0}, {-9.5f, 7.75f, 0}, {2, -2, 0}},
-        {{90, 0, 3, 0}, {0, 7.75f, 9.5f}, {-2, -2, 0}}, // the claw turns twice the slew
-        {{-90, 0, 3, 0}, {0, 7.75f, -9.5f}, {-2, -2, 0}},
-        {{0, 30, 3, 0}, {-8.227f, 12.5f, 0}, {2, -2, 0}},
-        {{22.5f, 0, 3, 0}, {-8.7769f, 7.75f, 3.6355f}, {1.4142f, -2, -1.4142f}},
-        {{0, 0, 5, 45}, {-9.5f, 7.75f, 0}, {0, -2.8284f, 0}},
+        {{0, 0, 3, 0}, {1, -1, 0}},
+        {{90, 0, 3, 0}, {-1, -1, 0}}, // claw turns twice the slew
+        {{-90, 0, 3, 0}, {-1, -1, 0}},
+        {{0, 30, 3, 0}, {1, -1, 0}},
+        {{22.5f, 0, 3, 0}, {0.7071f, -1, -0.7071f}},
+        {{0, 0, 5, 45}, {0, -1.4142f, 0}},
     };
     for (const auto &c : cases) {
         cranePose = c.pose;
@@ -43,12 +51,21 @@ TEST_F(CraneTest, JointsPlaceBoomTipCableClawAndFingers) {
                      << c.pose.cableLength << " claw " << c.pose.clawAngle);
         std::vector<CylinderPlacement> cylinders = findCylinders(feedbackPolygons(drawCrane));
         ASSERT_EQ(cylinders.size(), 15u) << "cylinders drawn";
-        Point3 t = c.tip, hub = {t.x, t.y - c.pose.cableLength + 0.2f, t.z};
+        const CylinderPlacement &tower = cylinders[TOWER], &boom = cylinders[BOOM];
+        EXPECT_TRUE(isNear(tower.top, {0, TOWER_HEIGHT, 0}, 1e-3)) << "tower top";
+        EXPECT_NEAR(distance(tower.rim, tower.bottom), TOWER_WIDTH / 2, 1e-4) << "tower radius";
+        EXPECT_TRUE(isNear(boom.bottom, alongBoom(c.pose, 0), 1e-3)) << "boom pivot";
+        EXPECT_TRUE(isNear(boom.top, alongBoom(c.pose, BOOM_LENGTH), 1e-3)) << "boom end";
+        EXPECT_NEAR(distance(boom.rim, boom.bottom), BOOM_WIDTH / 2, 1e-4) << "boom radius";
+        Point3 t = alongBoom(c.pose, BOOM_TIP_REACH);
+        Point3 hub = {t.x, static_cast<float>(t.y - c.pose.cableLength + CLAW_OFFSET), t.z};
         EXPECT_TRUE(isNear(cylinders[CABLE].top, t, 1e-3)) << "boom tip";
         EXPECT_TRUE(isNear(cylinders[CABLE].bottom, {t.x, t.y - c.pose.cableLength, t.z}, 1e-3))
             << "cable end";
         EXPECT_TRUE(isNear(cylinders[FIRST_ARM].bottom, hub, 1e-3)) << "claw hub";
-        Point3 fingerTip = {hub.x + c.finger.x, hub.y + c.finger.y, hub.z + c.finger.z};
+        const Point3 &f = c.finger;
+        Point3 fingerTip = {hub.x + FINGER_LENGTH * f.x, hub.y + FINGER_LENGTH * f.y,
+                            hub.z + FINGER_LENGTH * f.z};
         EXPECT_TRUE(isNear(cylinders[FIRST_DROP].top, fingerTip, 1e-3)) << "finger tip";
     }
 }
@@ -63,9 +80,12 @@ TEST_F(CraneTest, BlockHangsOnlyWhenHeldInCollectionMode) {
         bool hangs = c.held == 0 && c.manual == 0;
         ASSERT_EQ(cylinders.size(), hangs ? 16u : 15u)
             << "heldBlock " << c.held << " manual " << c.manual;
-        if (hangs) { // base at tip - (0, cable + 3, 0), top 1.5 higher
-            EXPECT_TRUE(isNear(cylinders[HANGING_BLOCK].bottom, {-9.5f, -0.25f, 0}, 1e-3));
-            EXPECT_TRUE(isNear(cylinders[HANGING_BLOCK].top, {-9.5f, 1.25f, 0}, 1e-3));
+        if (hangs) {
+            Point3 base = REST_BOOM_TIP;
+            base.y = static_cast<float>(base.y - 5 + CLAW_OFFSET - HELD_BLOCK_HANG);
+            EXPECT_TRUE(isNear(cylinders[HANGING_BLOCK].bottom, base, 1e-3));
+            EXPECT_TRUE(
+                isNear(cylinders[HANGING_BLOCK].top, {base.x, base.y + BLOCK_SIZE, 0}, 1e-3));
         }
     }
 }

@@ -68,18 +68,21 @@ TEST_F(DisplayTest, DrawsWaitingBlocksOnlyInCollectionMode) {
 }
 
 TEST_F(DisplayTest, DeckLiesAtItsWorldCorners) {
-    std::vector<Point3> expected = {{4, -4, 15.5f}, {14, -4, 15.5f}, {14, -4, -14}, {4, -4, -14}};
+    // A quarter turn about the vertical takes the deck's +z to the world's +x, its +x to -z.
+    const Point3 &n = DECK_NEAR_CORNER, &f = DECK_FAR_CORNER, &o = DECK_ORIGIN;
+    auto world = [&](float x, float z) { return Point3{o.x + z, o.y + n.y, o.z - x}; };
+    std::vector<Point3> expected = {world(n.x, n.z), world(n.x, f.z), world(f.x, f.z),
+                                    world(f.x, n.z)}; // (4, -4, 15.5) ... (4, -4, -14)
     std::vector<bool> seen(4);
     for (const FeedbackPolygon &p : feedbackPolygons(display, view().data())) {
         for (const FeedbackVertex &v : p) {
             Point3 corner = {float(v.x), float(v.y), float(v.z)};
-            for (size_t i = 0; i < 4 && std::fabs(v.y + 4) < 1e-3; i++) { // only the deck at y -4
+            for (size_t i = 0; i < 4 && std::fabs(v.y - o.y - n.y) < 1e-3; i++) { // deck only
                 seen[i] = seen[i] || distance(corner, expected[i]) < 1e-3;
             }
         }
     }
-    EXPECT_EQ(seen, std::vector<bool>(4, true)) << "deck corners seen, in the order (4, -4, 15.5), "
-                                                   "(14, -4, 15.5), (14, -4, -14), (4, -4, -14)";
+    EXPECT_EQ(seen, std::vector<bool>(4, true)) << "deck corners seen, in the quad's order";
 }
 
 TEST_F(DisplayTest, LightsStayFixedInTheWorldAndBackgroundIsWhite) {

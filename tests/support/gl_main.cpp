@@ -46,17 +46,11 @@ void loadStartUpState(const char *blockFile) {
     glutSetWindow(testWindow);
     setCameraDefaults();
     reshape(500, 500);
-    initProjection();
+    initGlState();
     ensureCylinder();
-    glEnable(GL_AUTO_NORMAL);
-    glEnable(GL_NORMALIZE);
     loadBlocks(blockFile);
     manualMode = 0;
     heldBlock = targetBlock = -1;
-    glEnable(GL_LIGHTING);
-    glEnable(GL_LIGHT0);
-    glEnable(GL_LIGHT1);
-    glEnable(GL_DEPTH_TEST);
 }
 
 int main(int argc, char **argv) {

@@ -50,7 +50,8 @@ std::string startOrder(int block) {
 bool atRest() {
     const CranePose &p = cranePose;
     return p.slewAngle == 0 && p.luffAngle == 0 && p.cableLength == 3 && p.clawAngle == 0 &&
-           boomTip.x == -9.5f && boomTip.y == 7.75f && boomTip.z == 0;
+           boomTip.x == REST_BOOM_TIP.x && boomTip.y == REST_BOOM_TIP.y &&
+           boomTip.z == REST_BOOM_TIP.z;
 }
 
 std::string stateText() {
