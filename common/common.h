@@ -37,13 +37,13 @@ extern CranePose cranePose;
 // The crane's measures, in world units: its drawing and the automatic sequences both follow
 // them. Each round piece is the unit cylinder (1 across, 1 high) scaled.
 const float TOWER_HEIGHT = 8.0f; // from the quay's top to the tower's top
-const float TOWER_WIDTH = 0.8f;  // the tower's diameter; the base stands off its axis by half
+const float TOWER_WIDTH = 0.8f;  // its diameter; the base, set off by its radius, touches it
 const float BOOM_WIDTH = 0.5f;   // the boom's diameter
 const float BOOM_LENGTH = 10.0f; // from the pivot out to the boom's end
 // The slew and luff pivot, a boom radius below the tower's top: the horizontal boom lies on it.
 const float BOOM_PIVOT_HEIGHT = TOWER_HEIGHT - BOOM_WIDTH / 2;
-// From the pivot out to the boom tip, where the cable hangs, 0.5 short of the boom's end; the
-// farthest block the crane can fetch.
+// From the pivot out to the boom tip, where the cable hangs, 0.5 short of the boom's end: the
+// farthest from the crane's axis that a block can stand and be fetched.
 const float BOOM_TIP_REACH = BOOM_LENGTH - 0.5f;
 const double CLAW_OFFSET = 0.2;   // the claw's hub above the cable's end, added in double
 const float FINGER_LENGTH = 2.0f; // each limb of a claw finger: out from the hub, then down

@@ -80,7 +80,7 @@ TEST_F(CraneTest, BlockHangsOnlyWhenHeldInCollectionMode) {
         bool hangs = c.held == 0 && c.manual == 0;
         ASSERT_EQ(cylinders.size(), hangs ? 16u : 15u)
             << "heldBlock " << c.held << " manual " << c.manual;
-        if (hangs) {
+        if (hangs) { // the base below the claw's hub, the top a block's height higher
             Point3 base = REST_BOOM_TIP;
             base.y = static_cast<float>(base.y - 5 + CLAW_OFFSET - HELD_BLOCK_HANG);
             EXPECT_TRUE(isNear(cylinders[HANGING_BLOCK].bottom, base, 1e-3));
