@@ -127,9 +127,7 @@ TEST(BlockReader, LoadsEveryLayoutAsWritten) {
         EXPECT_TRUE(cranePose.slewAngle == 0 && cranePose.luffAngle == 0 &&
                     cranePose.cableLength == 3 && cranePose.clawAngle == 0)
             << "pose not at rest";
-        EXPECT_TRUE(boomTip.x == REST_BOOM_TIP.x && boomTip.y == REST_BOOM_TIP.y &&
-                    boomTip.z == REST_BOOM_TIP.z)
-            << "boom tip";
+        EXPECT_EQ(std::memcmp(&boomTip, &REST_BOOM_TIP, sizeof boomTip), 0) << "boom tip";
     }
 }
 
@@ -147,7 +145,7 @@ TEST(BlockReader, AppendsFromTheCountUpToAFullTable) {
         EXPECT_EQ(GetCapturedStdout(), "");
         EXPECT_EQ(blockCount, MAX_BLOCKS);
         EXPECT_EQ(std::memcmp(blockTable, full.data(), sizeof(Block) * MAX_BLOCKS), 0);
-        EXPECT_TRUE(cranePose.cableLength == 3 && boomTip.x == REST_BOOM_TIP.x) << "not at rest";
+        EXPECT_EQ(std::memcmp(&boomTip, &REST_BOOM_TIP, sizeof boomTip), 0) << "not at rest";
     }
 }
 
