@@ -5,8 +5,9 @@
 #include "platform/platform.h"
 
 std::FILE *openBlockFile(const char *name) {
-    // Read-only: the file is never written, and a write-protected file must load.
-    std::FILE *file = std::fopen(name, "r");
+    // Read-only: the file is never written, and a write-protected file must load. Binary: the
+    // same bytes on every system (a text-mode stream on Windows ends at a Ctrl-Z byte).
+    std::FILE *file = std::fopen(name, "rb");
     if (file == nullptr) {
         return nullptr;
     }

@@ -17,7 +17,9 @@
 
 // --- console (console.cpp; windows1252ToUtf8 in utf8.cpp) ---
 
-// Decides once, before the first text, how accented letters go out. Called by start-up.
+// Decides once, before the first text, how accented letters go out, and makes standard output
+// carry the program's bytes as they are (no descriptor 0..2 left closed for another file to
+// take; no carriage returns added on Windows). Called first by start-up.
 void initConsole();
 
 // printf for every console text of the program (but --help and --version, plain ASCII).
@@ -51,6 +53,12 @@ bool hasSelectionMode();
 // A read-only stream over size bytes that stay where they are, for the formatted reading
 // that the block reader does on files. Null when none can be made.
 std::FILE *memoryStream(char *bytes, std::size_t size);
+
+// Where the memory stream's temporary file goes on Windows, whose C library's tmpfile() puts
+// it in the drive's root, writable only by an administrator: in folder (the user's temporary
+// folder, as the system names it, with or without its final separator), named by number.
+// False, and an empty out, for an empty folder or a path longer than size - 1.
+bool temporaryFilePath(const char *folder, unsigned long number, char *out, std::size_t size);
 
 // --- lines (lines.cpp) ---
 

@@ -1,6 +1,7 @@
 // The block reader on in-memory streams: layouts, relocation, failed conversions, limits.
 #include "app/app.h"
 #include "common/common.h"
+#include "platform/platform.h"
 
 #include <cstdio>
 #include <cstring>
@@ -238,6 +239,32 @@ TEST(BlockLoader, ReadsInMemoryAndClosesItsStream) {
         EXPECT_EQ(lastOpened, nullptr) << "a stream left open";
     }
     temporaryFolder = true;
+}
+
+// Windows' fallback: inside the user's temporary folder as the system gives it, never beside
+// it or in the root, and no path at all rather than a cut one.
+TEST(MemoryStream, TemporaryFileGoesInTheGivenFolder) {
+    const struct {
+        const char *folder;
+        unsigned long number;
+        const char *path;
+    } cases[] = {
+        {"C:\\Users\\ana\\AppData\\Local\\Temp\\", 0x2a,
+         "C:\\Users\\ana\\AppData\\Local\\Temp\\vinca-2a.tmp"},
+        {"D:\\Temp", 0xffffffff, "D:\\Temp\\vinca-ffffffff.tmp"},
+        {"Z:/tmp/", 0, "Z:/tmp/vinca-0.tmp"},
+        {"", 1, nullptr},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.folder);
+        char path[64];
+        EXPECT_EQ(temporaryFilePath(c.folder, c.number, path, sizeof path), c.path != nullptr);
+        EXPECT_STREQ(path, c.path != nullptr ? c.path : "");
+    }
+    char exact[21]; // "D:\Temp\vinca-2a.tmp" and its null
+    EXPECT_TRUE(temporaryFilePath("D:\\Temp", 0x2a, exact, sizeof exact));
+    EXPECT_FALSE(temporaryFilePath("D:\\Temp", 0x2a, exact, sizeof exact - 1)) << "cut";
+    EXPECT_STREQ(exact, "");
 }
 
 // Past the bound with the table not full, or with a record the bound cuts, the reader would

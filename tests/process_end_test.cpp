@@ -110,3 +110,31 @@ TEST(WindowGone, ProcessEndsWithItsWindow) {
         EXPECT_TRUE(kill(p.pid, 0) != 0 && errno == ESRCH) << "process left behind";
     }
 }
+
+// Started with standard output closed, as some launchers and daemons start programs, the
+// display connection must not take its number: the narration would go into the X socket and
+// freeze the window. It still answers keys, and q ends it with status 0.
+TEST(ClosedConsole, WindowStillAnswersKeys) {
+    for (const std::vector<int> &closed : {std::vector<int>{1}, std::vector<int>{1, 2}}) {
+        SCOPED_TRACE("closed: " + testing::PrintToString(closed));
+        VincaProcess p;
+        StopAtScopeEnd stop{&p};
+        p.pid = fork();
+        ASSERT_GE(p.pid, 0);
+        if (p.pid == 0) {
+            for (int fd : closed) {
+                close(fd);
+            }
+            execl(VINCA_BINARY, VINCA_BINARY, VINCA_SOURCE_DIR "/data/blocks.txt", nullptr);
+            _exit(127);
+        }
+        std::string window = findVincaWindow();
+        ASSERT_FALSE(window.empty()) << "no window";
+        // In block-collection mode c prints a refusal: the first text after the window.
+        shell("xdotool key --window " + window + " c 2>/dev/null");
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        shell("xdotool key --window " + window + " q 2>/dev/null");
+        EXPECT_TRUE(waitForExit(&p, 10000)) << "q did not end it";
+        EXPECT_EQ(p.status, 0);
+    }
+}

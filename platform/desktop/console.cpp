@@ -1,27 +1,22 @@
-// The console on a desktop: standard output, in UTF-8 only when a person reads it on a
+// The console on a POSIX desktop: standard output, in UTF-8 only when a person reads it on a
 // UTF-8 terminal; pipes, files and other locales get the Windows-1252 bytes unchanged.
+// Windows has its own (platform/windows/console.cpp).
 #include "platform/platform.h"
 
+#include <cerrno>
 #include <clocale>
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
-#include <string>
-
-#if defined(_WIN32)
-#include <io.h>
-static bool isTerminal(FILE *stream) {
-    return _isatty(_fileno(stream)) != 0;
-}
-static bool localeIsUtf8() {
-    return false; // the Windows console keeps its code page; the bytes go out unchanged
-}
-#else
+#include <fcntl.h>
 #include <langinfo.h>
+#include <string>
 #include <unistd.h>
+
 static bool isTerminal(FILE *stream) {
     return isatty(fileno(stream)) != 0;
 }
+
 static bool localeIsUtf8() {
     // Only asked, then put back: the reader's white space and numbers stay the C locale's
     // whatever the user's locale.
@@ -32,11 +27,22 @@ static bool localeIsUtf8() {
     std::setlocale(LC_CTYPE, "C");
     return utf8;
 }
-#endif
+
+// Started with a standard descriptor closed (`vinca FILE >&-`), the display connection would
+// take its number and the narration would be written into the X socket, freezing the window.
+// Each closed one gets the null device: the lowest free number is the one closed.
+static void openStandardDescriptors() {
+    for (int fd = 0; fd <= 2; fd++) {
+        if (fcntl(fd, F_GETFD) == -1 && errno == EBADF) {
+            open("/dev/null", fd == 0 ? O_RDONLY : O_WRONLY);
+        }
+    }
+}
 
 static bool utf8Console = false;
 
 void initConsole() {
+    openStandardDescriptors();
     utf8Console = isTerminal(stdout) && localeIsUtf8();
 }
 

@@ -22,6 +22,13 @@
 static bool dropToNobody = false;         // set by startProcessAsNobody around startProcess
 static const char *childLocale = nullptr; // LC_ALL for the child, set around startProcess
 
+// The program the tests start: the build's, or the command named by VINCA_PROGRAM (the
+// Windows build under wine, tools/windows_test.sh), which takes the same arguments.
+static std::string programUnderTest() {
+    const char *command = std::getenv("VINCA_PROGRAM");
+    return command != nullptr && *command != '\0' ? command : VINCA_BINARY;
+}
+
 static long long nowMs() {
     using namespace std::chrono;
     return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
@@ -55,7 +62,7 @@ static bool started(VincaProcess *p, pid_t pid, int outFd) {
 
 bool startProcess(VincaProcess *p, const std::vector<std::string> &args,
                   const std::string &binary) {
-    std::string program = binary.empty() ? std::string(VINCA_BINARY) : binary;
+    std::string program = binary.empty() ? programUnderTest() : binary;
     int fds[2];
     if (pipe(fds) != 0) {
         return false;
@@ -101,7 +108,7 @@ bool startProcessOnTerminal(VincaProcess *p, const std::vector<std::string> &arg
         if (devNull >= 0) {
             dup2(devNull, STDERR_FILENO);
         }
-        execChild(VINCA_BINARY, args);
+        execChild(programUnderTest(), args);
     }
     return started(p, pid, master);
 }
