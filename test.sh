@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs what the tests need, builds, and runs on a private Xvfb display: the sanitizer
 # build of the whole suite, the block-file fuzzer for a minute, the whole suite, the install
-# and package check, and the browser build in headless Chromium.
+# and package check, the browser build in headless Chromium, and the Windows build under wine.
 set -euo pipefail
 cd "$(dirname "$0")"
 source tools/lib.sh
@@ -19,6 +19,12 @@ compgen -G "/usr/lib/llvm-*/lib/clang/*/lib/linux/libclang_rt.fuzzer-x86_64.a" >
 [ -f /usr/include/GL/glut.h ] || need+=(freeglut3-dev)
 [ -f /usr/include/GL/glu.h ] || need+=(libglu1-mesa-dev)
 [ -f /usr/include/gtest/gtest.h ] || need+=(libgtest-dev)
+# The Windows build (tools/windows.sh) and its run under wine (tools/windows_test.sh).
+command -v x86_64-w64-mingw32-g++-posix >/dev/null || need+=(g++-mingw-w64-x86-64-posix)
+command -v dpkg-source >/dev/null || need+=(dpkg-dev)
+command -v zip >/dev/null || need+=(zip)
+command -v unzip >/dev/null || need+=(unzip)
+command -v wine >/dev/null || need+=(wine)
 installPackages "${need[@]}"
 
 jobs=$(nproc)
@@ -82,7 +88,10 @@ echo "== Whole suite"
 ctest --test-dir build --output-on-failure -j "$jobs" || failed+=(suite)
 tools/check_install.sh || failed+=("install check")
 web/test.sh || failed+=("browser test") # emscripten build of the page, driven in Chromium
-# Six stages: sanitizer suite, sanitizer reports, fuzzer, whole suite, install, browser.
+echo "== Windows build under wine"
+tools/windows_test.sh build || failed+=("Windows build")
+# Seven stages: sanitizer suite, sanitizer reports, fuzzer, whole suite, install, browser,
+# Windows.
 [ ${#failed[@]} -eq 0 ] || echo "FAILED: ${failed[*]}"
-echo "stages: $((6 - ${#failed[@]})) passed, ${#failed[@]} failed"
+echo "stages: $((7 - ${#failed[@]})) passed, ${#failed[@]} failed"
 [ ${#failed[@]} -eq 0 ]

@@ -91,3 +91,28 @@ TEST(Console, HelpAndVersionAnswerWithoutAWindow) {
     unlink(optionFile.c_str());
     rmdir(dir);
 }
+
+// Under wine (programGiven()) a terminal is a Windows console, drawn by a console host that
+// adds escapes and carriage returns of its own: what it shows must be the letters written,
+// not the OEM code page's symbols for their bytes (ñ as ±).
+TEST(Console, WindowsConsoleShowsTheLetters) {
+    if (!programGiven()) {
+        GTEST_SKIP() << "a Windows console is met only under wine";
+    }
+    std::string path = writeTempFile(ON_THE_AXIS);
+    VincaProcess p;
+    StopAtScopeEnd stop{&p};
+    ASSERT_TRUE(startProcessOnTerminal(&p, {path}, "C.UTF-8"));
+    waitForOutput(&p, "internos", 20000);
+    std::string shown;
+    for (std::size_t i = 0; i < p.out.size(); i++) {
+        if (p.out[i] == '\x1b' && i + 1 < p.out.size() && p.out[i + 1] == '[') {
+            for (i += 2; i < p.out.size() && (p.out[i] < 0x40 || p.out[i] > 0x7e); i++) {
+            }
+        } else if (p.out[i] != '\r') {
+            shown += p.out[i];
+        }
+    }
+    EXPECT_EQ(shown, asUtf8(BANNER + RELOCATED));
+    unlink(path.c_str());
+}

@@ -35,6 +35,7 @@ class OperationEndToEnd : public testing::Test {
         }));
         // Away from 0,0, where the windows of tests running alongside open.
         xdotool("windowmove --sync " + window + " 700 400");
+        readyForKeys(window);
         cameraAfterKeys(VIEW_KEYS);
         int x, y;
         blockPixel({-5, 0, 3}, 500, 500, &x, &y);

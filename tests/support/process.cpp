@@ -25,8 +25,12 @@ static const char *childLocale = nullptr; // LC_ALL for the child, set around st
 // The program the tests start: the build's, or the command named by VINCA_PROGRAM (the
 // Windows build under wine, tools/windows_test.sh), which takes the same arguments.
 static std::string programUnderTest() {
+    return programGiven() ? std::getenv("VINCA_PROGRAM") : VINCA_BINARY;
+}
+
+bool programGiven() {
     const char *command = std::getenv("VINCA_PROGRAM");
-    return command != nullptr && *command != '\0' ? command : VINCA_BINARY;
+    return command != nullptr && *command != '\0';
 }
 
 static long long nowMs() {
@@ -266,6 +270,12 @@ std::string xdotool(const std::string &args) {
 
 std::string windowSearch() {
     return "search --onlyvisible --name '^" + std::string(WINDOW_TITLE) + "$'";
+}
+
+void readyForKeys(const std::string &window) {
+    if (programGiven()) {
+        xdotool("windowfocus --sync " + window);
+    }
 }
 
 bool waitUntil(const std::function<bool()> &done, int timeoutMs) {

@@ -35,8 +35,12 @@ const std::string COLOUR_ERROR = std::string(READ_ERROR_TEXT) + COLOUR_ERROR_TEX
 // log is removed.
 std::string glErrors(VincaProcess *p);
 
-// Starts the binary (VINCA_BINARY unless given) with args; stderr goes to p->glLog if set
-// (see glErrors), else is discarded.
+// True where the tests run the command VINCA_PROGRAM names (the Windows build under wine,
+// tools/windows_test.sh) instead of the build's binary; it takes the same arguments.
+bool programGiven();
+
+// Starts the binary (VINCA_BINARY or VINCA_PROGRAM's command, unless given) with args; stderr
+// goes to p->glLog if set (see glErrors), else is discarded.
 bool startProcess(VincaProcess *p, const std::vector<std::string> &args,
                   const std::string &binary = "");
 
@@ -91,6 +95,11 @@ bool chooseMenu(const std::string &window, int entry);
 // X window id of the program's window (waits for it), or "" if none shows up.
 std::string findVincaWindow(int timeoutMs = 10000);
 std::string windowSearch(); // xdotool's search for the program's mapped windows, by title
+
+// Makes window take the keys typed over it. On X with no window manager they go where the
+// pointer is; a program under wine takes them only once focused (programGiven()), which is
+// done only then, as a focus once set stays when the window goes.
+void readyForKeys(const std::string &window);
 
 // True while a GLUT pop-up menu is on screen.
 bool menuShown();
