@@ -48,7 +48,10 @@ if [ ! -f "$glut/include/GL/glut.h" ]; then
     sourcesEntry
     rm -rf "$out/freeglut-source" "$out/freeglut-build"
     mkdir "$out/freeglut-source"
-    (cd "$out/freeglut-source" && apt-get source -qq freeglut >/dev/null 2>&1)
+    if ! (cd "$out/freeglut-source" && apt-get source -qq freeglut >"$out/freeglut-source.log" 2>&1); then
+        cat "$out/freeglut-source.log" >&2
+        exit 1
+    fi
     source=$(find "$out/freeglut-source" -mindepth 1 -maxdepth 1 -type d -name 'freeglut-*')
     cmake -S "$source" -B "$out/freeglut-build" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$toolchain" \
         -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX="$glut" \

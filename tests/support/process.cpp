@@ -22,8 +22,7 @@
 static bool dropToNobody = false;         // set by startProcessAsNobody around startProcess
 static const char *childLocale = nullptr; // LC_ALL for the child, set around startProcess
 
-// The program the tests start: the build's, or the command named by VINCA_PROGRAM (the
-// Windows build under wine, tools/windows_test.sh), which takes the same arguments.
+// VINCA_PROGRAM's command where one is given (process.h), else the build's binary.
 static std::string programUnderTest() {
     return programGiven() ? std::getenv("VINCA_PROGRAM") : VINCA_BINARY;
 }
