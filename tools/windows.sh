@@ -48,8 +48,9 @@ if [ ! -f "$glut/include/GL/glut.h" ]; then
     sourcesEntry
     rm -rf "$out/freeglut-source" "$out/freeglut-build"
     mkdir "$out/freeglut-source"
-    if ! (cd "$out/freeglut-source" && apt-get source -qq freeglut >"$out/freeglut-source.log" 2>&1); then
-        cat "$out/freeglut-source.log" >&2
+    log=$out/freeglut-source.log
+    if ! (cd "$out/freeglut-source" && apt-get source -qq freeglut >"$log" 2>&1); then
+        cat "$log" >&2
         exit 1
     fi
     source=$(find "$out/freeglut-source" -mindepth 1 -maxdepth 1 -type d -name 'freeglut-*')
@@ -75,7 +76,7 @@ sed 's/$/\r/' data/vinca-sample.cmd >"$out/$name/vinca-sample.cmd" # cmd reads C
 cp LICENSE "$out/$name/LICENSE.txt"
 # What is linked into vinca.exe: freeglut, mingw-w64's runtime and winpthreads (one Debian
 # copyright file), and GCC's runtime libraries.
-cp "$(dirname "$(find "$out/freeglut-source" -maxdepth 2 -name CMakeLists.txt | head -n 1)")/COPYING" \
+cp "$(find "$out/freeglut-source" -mindepth 2 -maxdepth 2 -name COPYING | head -n 1)" \
     "$out/$name/licences/freeglut.txt"
 cp /usr/share/doc/mingw-w64-x86-64-dev/copyright "$out/$name/licences/mingw-w64.txt"
 cp /usr/share/doc/gcc-mingw-w64-x86-64-posix-runtime/copyright "$out/$name/licences/gcc-runtime.txt"

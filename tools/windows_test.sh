@@ -36,8 +36,8 @@ failed=()
 check() {
     "$build/tests/$1" --gtest_filter="$2" --gtest_brief=1 || failed+=("$1")
 }
-check startup_test 'Startup.RefusesBeforeTheBanner:Startup.BadColourAfterValidRecordsEndsAfterTheBanner'
-check console_test 'Console.HelpAndVersionAnswerWithoutAWindow:Console.WindowsConsoleShowsTheLetters'
+check startup_test 'Startup.RefusesBeforeTheBanner:Startup.BadColour*'
+check console_test 'Console.HelpAndVersion*:Console.WindowsConsoleShowsTheLetters'
 check e2e_test 'OperationEndToEnd.WholeCycleByteForByteAndClickWhileBusy:*EndsMidOperation*/0'
 check first_frame_test 'FirstFrame.*'
 
