@@ -64,7 +64,7 @@ fi
 # vinca itself: the program only, stripped.
 cmake -S . -B "$out/vinca" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$toolchain" \
     -DCMAKE_FIND_ROOT_PATH="$glut" -DCMAKE_BUILD_TYPE=Release -DVINCA_TESTS=OFF \
-    -DVINCA_BENCHMARKS=OFF >/dev/null
+    -DVINCA_BENCHMARKS=OFF -DVINCA_WERROR="${VINCA_WERROR:-OFF}" >/dev/null
 cmake --build "$out/vinca" --target vinca >/dev/null
 version=$(sed -n 's/^project(vinca VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
 name=vinca-$version-win64
