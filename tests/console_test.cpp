@@ -113,6 +113,6 @@ TEST(Console, WindowsConsoleShowsTheLetters) {
             shown += p.out[i];
         }
     }
-    EXPECT_EQ(shown, asUtf8(BANNER + RELOCATED));
+    EXPECT_EQ(shown, asUtf8(BANNER + RELOCATED_TEXT));
     unlink(path.c_str());
 }

@@ -131,9 +131,9 @@ TEST(ClosedConsole, WindowStillAnswersKeys) {
         std::string window = findVincaWindow();
         ASSERT_FALSE(window.empty()) << "no window";
         // In block-collection mode c prints a refusal: the first text after the window.
-        shell("xdotool key --window " + window + " c 2>/dev/null");
-        std::this_thread::sleep_for(std::chrono::milliseconds(300));
-        shell("xdotool key --window " + window + " q 2>/dev/null");
+        xdotool("key --window " + window + " c");
+        waitUntilAsleep(p.pid);
+        xdotool("key --window " + window + " q");
         EXPECT_TRUE(waitForExit(&p, 10000)) << "q did not end it";
         EXPECT_EQ(p.status, 0);
     }

@@ -24,6 +24,8 @@ if [ -z "${DISPLAY:-}" ]; then
 fi
 unzip -q "$zip" -d "$work"
 exe=$(find "$work" -name vinca.exe)
+mkdir "$WINEPREFIX"
+wineserver -p # kept for the whole stage: each start then takes a second or two, not five or more
 wine wineboot --init >/dev/null 2>&1
 # With no window manager, wine gives a window the keys only once X focuses it, not when asked
 # by a manager's WM_TAKE_FOCUS.
