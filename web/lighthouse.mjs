@@ -18,7 +18,8 @@ try {
     for (const [preset, config] of [['mobile', undefined], ['desktop', desktopConfig]]) {
         const { lhr } = await lighthouse(`http://127.0.0.1:${port}/index.html`, { port: chrome.port, logLevel: 'error' }, config);
         const scores = Object.values(lhr.categories).map((c) => [c.id, Math.round(c.score * 100)]);
-        console.log(`Lighthouse ${lhr.lighthouseVersion}, ${preset}: ${scores.map(([id, s]) => `${id} ${s}`).join(', ')} (load average ${loadavg()[0].toFixed(2)})`);
+        const metrics = ['first-contentful-paint', 'largest-contentful-paint', 'total-blocking-time', 'cumulative-layout-shift', 'speed-index'].map((id) => `${id} ${lhr.audits[id].displayValue}`);
+        console.log(`Lighthouse ${lhr.lighthouseVersion}, ${preset}: ${scores.map(([id, s]) => `${id} ${s}`).join(', ')} (load average ${loadavg()[0].toFixed(2)}; ${metrics.join(', ')})`);
         for (const [id, score] of scores) {
             if (id === 'performance') continue;
             if (score < 100) {
