@@ -454,6 +454,14 @@ pageTest('the menu: its state told, Escape gives the focus back, manual mode che
     await menuButton.focus();
     await page.keyboard.press('Enter');
     assert.equal(await menuButton.getAttribute('aria-expanded'), 'true');
+    // Entries of 24 pixels at least for a mouse, the focused one outlined where forced colours
+    // take the background away.
+    const heights = await page.locator('#menu li').evaluateAll((items) => items.map((i) => i.getBoundingClientRect().height));
+    assert(Math.min(...heights) >= 24, `entries ${heights} pixels tall`);
+    await page.emulateMedia({ forcedColors: 'active' });
+    const outline = await page.evaluate(() => getComputedStyle(document.activeElement).outlineStyle + ' ' + getComputedStyle(document.activeElement).outlineWidth);
+    assert.match(outline, /^solid [1-9]/, `the focused entry's outline in forced colours: ${outline}`);
+    await page.emulateMedia({ forcedColors: 'none' });
     await page.keyboard.press('Escape');
     assert.equal(await menuButton.getAttribute('aria-expanded'), 'false');
     assert.equal(await activeId(page), 'menubutton', 'Escape did not give the focus back to Menu');
