@@ -300,6 +300,9 @@ pageTest('the page loads from disk and over http, in at most 1 MB, with its icon
     assert.equal(manifest.icons[0].src, 'vinca.png');
     await expectCanvas(page, 500, false);
     assert.equal(await page.locator('h1').count(), 1);
+    // What a screen reader is told: the narration a log in Spanish, the status line a status.
+    assert.equal(await page.getByRole('log', { name: 'Narration' }).getAttribute('lang'), 'es');
+    assert.equal(await page.getByRole('status').getAttribute('id'), 'status');
     const instruction = await page.locator('#instruction').boundingBox();
     assert(instruction.y + instruction.height <= 200, 'the instruction is not at the top');
     assert.deepEqual(await page.locator('#menu li').allTextContents(), MENU);
