@@ -36,19 +36,16 @@ function cText(file, name) {
     }
     return new TextDecoder('windows-1252').decode(new Uint8Array(bytes));
 }
-// The program's own texts, from its header (app/app.h) where it names them; until then from
-// the native tests' constants.
-const named = readFileSync(join(root, 'app/app.h'), 'latin1').includes('BANNER_TEXT');
-const BANNER = named ? cText('app/app.h', 'BANNER_TEXT') : cText('tests/support/process.h', 'BANNER');
-const REFUSED = named ? cText('app/app.h', 'REFUSED_KEY_TEXT') : cText('tests/storm_test.cpp', 'REFUSED');
-const COLOUR_ERROR = named ? cText('app/app.h', 'READ_ERROR_TEXT') + cText('app/app.h', 'COLOUR_ERROR_TEXT')
-    : '\nError al leer fichero de datos.. \nEl color de la caja tiene que ser un entero perteneciente a [0,11]';
+// The program's own texts, from its header, as the console prints them.
+const BANNER = cText('app/app.h', 'BANNER_TEXT'); // printed in parts
+const REFUSED = cText('app/app.h', 'REFUSED_KEY_TEXT');
+const COLOUR_ERROR = cText('app/app.h', 'READ_ERROR_TEXT') + cText('app/app.h', 'COLOUR_ERROR_TEXT');
 const [ACCEPT, BUSY, AIM, GRIP_TO_REST] = ['ACCEPT', 'BUSY', 'AIM', 'GRIP_TO_REST'].map((n) => cText('tests/support/operation.h', n));
 const CYCLE = ACCEPT + BUSY + AIM + GRIP_TO_REST;
 const VIEW_KEYS = cText('tests/support/operation.h', 'VIEW_KEYS'); // brings block 0, (-5, 0, 3), into view
 const TOO_BIG = cText('tests/process_end_test.cpp', 'TOO_BIG');
 const NOTHING = cText('tests/storm_test.cpp', 'NOTHING');
-const MENU = ['Exit', 'Modo recogida de bloques', 'Modo movimiento manual de vinca'];
+const MENU = [...readFileSync(join(root, 'app/app.h'), 'latin1').match(/MENU_ENTRIES\[\] = \{([^;]*)\};/)[1].matchAll(/\{"([^"]*)"/g)].map((m) => m[1]);
 // The page's own timings, as its script sets them.
 const pageSource = readFileSync(join(root, 'web/index.html'), 'utf8');
 const pageConstant = (name) => Number(pageSource.match(new RegExp(`\\b${name} = (\\d+)`))[1]);
