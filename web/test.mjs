@@ -403,7 +403,7 @@ pageTest('the list of blocks orders a block from the keyboard as a click does, b
     await page.keyboard.press('Enter');
     await page.locator('#canvas').click({ position: { x: 400, y: 450 } }); // the quay: the same busy answer
     await page.waitForFunction(([m, busy]) => document.getElementById('narration').textContent.slice(m).split(busy).length === 4, [mark, BUSY]);
-    const sequence = new Set((AIM + GRIP_TO_REST).split('\n')); // its own lines, at the machine's pace, aside
+    const sequence = new Set((AIM + GRIP_TO_REST).split('\n').filter(Boolean)); // its own lines, at the machine's pace, aside
     const answers = (await narration(page)).slice(mark).split('\n').filter((line) => !sequence.has(line)).join('\n');
     assert.equal(answers, ACCEPT + BUSY + BUSY + BUSY);
     // Manual mode hides the blocks, and disables their list.
