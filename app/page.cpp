@@ -98,11 +98,6 @@ extern "C" EMSCRIPTEN_KEEPALIVE void pageOrderBlock(int block) {
 
 extern "C" EMSCRIPTEN_KEEPALIVE void pageContextRestored() {
     restoreGlObjects();
-    glEnable(GL_AUTO_NORMAL);
-    glEnable(GL_NORMALIZE);
-    glEnable(GL_LIGHTING);
-    glEnable(GL_LIGHT0);
-    glEnable(GL_LIGHT1);
-    glEnable(GL_DEPTH_TEST);
+    initGlState(); // its projection the reshape below sets again, as at start-up
     glutReshapeWindow(glutGet(GLUT_WINDOW_WIDTH), glutGet(GLUT_WINDOW_HEIGHT));
 }
