@@ -127,7 +127,8 @@ void printBanner();
 // The fixed GL state of every frame, in start-up's order: projection and view from the
 // camera (set before), GL_AUTO_NORMAL and GL_NORMALIZE, lighting with lights 0 and 1, depth
 // testing. The lights' positions and colours are the display pass's. Called once the window
-// exists, by start-up, the benchmarks and the tests.
+// exists, by start-up, the benchmarks and the tests, and again for a page whose GL context
+// the browser gave back.
 void initGlState();
 
 // Called once at start-up, after the window exists.

@@ -2,6 +2,9 @@
 // fitting of the canvas call (platform/web/page.h).
 #include "app/app.h"
 
+#include "automation/automation.h"
+#include "scene/scene.h"
+
 #include "platform/platform.h"
 #include "platform/web/page.h"
 #include <cstdio>
@@ -60,4 +63,41 @@ extern "C" EMSCRIPTEN_KEEPALIVE const char *pageKeys() {
     }
     json += "]";
     return json.c_str();
+}
+
+extern "C" EMSCRIPTEN_KEEPALIVE const char *pageScene() {
+    static std::string json;
+    auto colour = [](int block) {
+        return isBlockIndex(block) ? colorNames[blockTable[block].color] : "";
+    };
+    char field[160];
+    std::snprintf(field, sizeof field,
+                  "{\"manual\":%d,\"mode\":%d,\"modes\":[%d,%d],\"busy\":%d,\"fetching\":\"%s\","
+                  "\"carrying\":\"%s\",\"blocks\":[",
+                  manualMode, manualMode != 0 ? MENU_MANUAL_MODE : MENU_COLLECTION_MODE,
+                  MENU_COLLECTION_MODE, MENU_MANUAL_MODE, readyForOrder == 0 ? 1 : 0,
+                  colour(targetBlock), colour(heldBlock));
+    json = field;
+    for (int i = 0; i < blockCount; i++) {
+        if (isWaitingBlock(i)) {
+            const Block &b = blockTable[i];
+            std::snprintf(
+                field, sizeof field,
+                "%s{\"index\":%d,\"colour\":\"%s\",\"x\":\"%g\",\"y\":\"%g\",\"z\":\"%g\"}",
+                json.back() == '[' ? "" : ",", i, colorNames[b.color], b.x, b.y, b.z);
+            json += field;
+        }
+    }
+    json += "]}";
+    return json.c_str();
+}
+
+extern "C" EMSCRIPTEN_KEEPALIVE void pageOrderBlock(int block) {
+    orderBlock(block);
+}
+
+extern "C" EMSCRIPTEN_KEEPALIVE void pageContextRestored() {
+    restoreGlObjects();
+    initGlState(); // its projection the reshape below sets again, as at start-up
+    glutReshapeWindow(glutGet(GLUT_WINDOW_WIDTH), glutGet(GLUT_WINDOW_HEIGHT));
 }

@@ -51,6 +51,11 @@ void mouse(int button, int state, int x, int y);
 // a block is hit, starts the operation.
 void pickBlock(int x, int y);
 
+// A hit's answer: block is what the pick resolved to (-1 for a hit on the axes or the quay),
+// or what the page's list of waiting blocks names. A waiting block, the crane free, starts
+// the operation; a busy crane says so, whatever was hit.
+void orderBlock(int block);
+
 // The picker where GL has selection mode: the pick scene in GL_SELECT mode through a 5 x 5 pixel
 // pick matrix. Returns the hit count; *block is the front-most block hit, or -1.
 int selectPick(int x, int y, int *block);

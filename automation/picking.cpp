@@ -101,11 +101,15 @@ void pickBlock(int x, int y) {
         consolePrint("\nNada seleccionado");
         return;
     }
-    if (candidate != -1 && readyForOrder != 0) {
+    orderBlock(candidate);
+}
+
+void orderBlock(int block) {
+    if (isWaitingBlock(block) && readyForOrder != 0) {
         readyForOrder = 0;
         consolePrint("\nEn camino a por el bloque seleccionado...");
-        targetBlock = candidate;
-        computeApproachLines(blockTable[candidate]);
+        targetBlock = block;
+        computeApproachLines(blockTable[block]);
         clearStageFlags();
         setIdleStep(pickUpStep);
     }

@@ -99,6 +99,13 @@ MeshArrays bindMeshArrays(const float *vertices, int vertexCount, int stride, in
 void unbindMeshArrays();
 void forgetMeshArrays(const float *vertices);
 
+// --- a lost GL context (page only: context.cpp) ---
+
+// After the browser gives back a GL context it lost: whatever the platform kept in GL (the
+// meshes' buffers, the lit program, the GL emulation's own objects) is built again at its
+// next use. The program sets its GL state again itself.
+void restoreGlObjects();
+
 // --- loop (loop.cpp) ---
 
 // Installs (or, with null, removes) the step the automatic operation makes once a frame.

@@ -21,6 +21,12 @@ const float colorTable[12][4] = {
     {0.5f, 0.0f, 1.0f, 0.0f}, // violet
 };
 
+// The page names the blocks: the names above, in the same order.
+const char *const colorNames[12] = {
+    "white", "magenta",      "cyan",          "yellow", "red",   "green",
+    "blue",  "yellow-green", "light magenta", "rose",   "azure", "violet",
+};
+
 static const float CRANE_GREY[4] = {0.7f, 0.7f, 0.7f, 0.0f};
 
 static void drawScaledCylinder(float sx, float sy, float sz) {

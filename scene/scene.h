@@ -8,6 +8,9 @@ extern const float colorTable[12][4]; // RGBA material per block colour, alpha 0
 extern const float light0Position[4]; // directional, from (5, 10, 10)
 extern const float light1Position[4]; // directional, from -z
 
+// Each colour of colorTable as the page names it, in English.
+extern const char *const colorNames[12];
+
 const float AXIS_LENGTH = 80.0f;
 const float BLOCK_SIZE = 1.5f; // a block is unitCylinder scaled by this: 1.5 high and across
 

@@ -1,25 +1,31 @@
-// The browser build in the system's Chromium: the page loads (over http and from disk), its
-// first frame is the desktop's, a click or a tap picks what is under it at any window size and
-// pixel ratio, a click loads a block with the desktop's narration, q and a bad block file stop
-// it and a good one restarts it, the menu's manual mode takes a key, the on-screen keys and the
-// menu work by touch, and block files chosen early or dropped load as the desktop reads them.
-// No page error and no WebGL error may be logged.
+// The browser build in the system's Chromium, each check on a page of its own: the page loads
+// (over http and from disk) and says what to do, its first frame is the desktop's, a click, a
+// tap or the list of blocks orders a block with the desktop's narration, the stop offers Start
+// again, the menu's manual mode takes a key, the on-screen keys and the long press behave when
+// a release is lost, block files load as the desktop reads them, the picture survives a lost
+// GL context, the layout keeps the picture at any zoom, and axe-core finds nothing. No page
+// error and no WebGL error may be logged.
 // node test.mjs BUILD_DIR [--screenshot FILE]
 import { spawn } from 'node:child_process';
 import { readFileSync } from 'node:fs';
 import { join, resolve } from 'node:path';
+import { after, before, test } from 'node:test';
+import assert from 'node:assert/strict';
 import { fileURLToPath, pathToFileURL } from 'node:url';
 import { chromium } from 'playwright-core';
+import { AxeBuilder } from '@axe-core/playwright';
 
 const root = fileURLToPath(new URL('..', import.meta.url));
 const buildDir = resolve(process.argv[2] ?? join(root, 'build-web'));
 const shotAt = process.argv.indexOf('--screenshot');
 const screenshotFile = shotAt > 0 ? resolve(process.argv[shotAt + 1]) : null;
 
-// The desktop's texts as the native tests spell them: C string constants, Windows-1252.
+// A C string constant of the program's or the native tests' sources (one literal, several
+// concatenated, or an array of them printed in turn), as the console shows it.
 function cText(file, name) {
-    const source = readFileSync(join(root, 'tests', file), 'latin1');
-    const definition = source.match(new RegExp(`\\b${name} =((?:[\\s,{]*"(?:[^"\\\\]|\\\\.)*")+)`));
+    const source = readFileSync(join(root, file), 'latin1');
+    const definition = source.match(new RegExp(`\\b${name}(?:\\[\\])? =\\s*(\\{[^}]*\\}|(?:\\s*"(?:[^"\\\\]|\\\\.)*")+)`));
+    assert(definition, `${name} not found in ${file}`);
     const bytes = [];
     for (const [, literal] of definition[1].matchAll(/"((?:[^"\\]|\\.)*)"/g)) {
         for (const [, escape, plain] of literal.matchAll(/\\(x[0-9a-fA-F]+|.)|(.)/gs)) {
@@ -30,27 +36,28 @@ function cText(file, name) {
     }
     return new TextDecoder('windows-1252').decode(new Uint8Array(bytes));
 }
-const BANNER = cText('../app/app.h', 'BANNER_TEXT\\[\\]'); // printed in parts
-const [ACCEPT, BUSY, AIM, GRIP_TO_REST] = ['ACCEPT', 'BUSY', 'AIM', 'GRIP_TO_REST'].map((n) => cText('support/operation.h', n));
+// The program's own texts, from its header, as the console prints them.
+const BANNER = cText('app/app.h', 'BANNER_TEXT'); // printed in parts
+const REFUSED = cText('app/app.h', 'REFUSED_KEY_TEXT');
+const COLOUR_ERROR = cText('app/app.h', 'READ_ERROR_TEXT') + cText('app/app.h', 'COLOUR_ERROR_TEXT');
+const [ACCEPT, BUSY, AIM, GRIP_TO_REST] = ['ACCEPT', 'BUSY', 'AIM', 'GRIP_TO_REST'].map((n) => cText('tests/support/operation.h', n));
 const CYCLE = ACCEPT + BUSY + AIM + GRIP_TO_REST;
-const VIEW_KEYS = cText('support/operation.h', 'VIEW_KEYS'); // brings block 0, (-5, 0, 3), into view
-const TOO_BIG = cText('process_end_test.cpp', 'TOO_BIG');
-const NOTHING = '\nNada seleccionado';
-const REFUSED = '\nTecla no definida para modo recogida de bloques';
-const COLOUR_ERROR = '\nError al leer fichero de datos.. \nEl color de la caja tiene que ser un entero perteneciente a [0,11]';
-const MENU = ['Exit', 'Modo recogida de bloques', 'Modo movimiento manual de vinca'];
-
-const results = [];
-async function check(name, body) {
-    results.push([name, await body().then(() => null, (e) => e)]);
-}
-function expect(condition, message) {
-    if (!condition) throw new Error(message);
-}
+const VIEW_KEYS = cText('tests/support/operation.h', 'VIEW_KEYS'); // brings block 0, (-5, 0, 3), into view
+const TOO_BIG = cText('tests/process_end_test.cpp', 'TOO_BIG');
+const NOTHING = cText('tests/storm_test.cpp', 'NOTHING');
+const MENU = [...readFileSync(join(root, 'app/app.h'), 'latin1').match(/MENU_ENTRIES\[\] = \{([^;]*)\};/)[1].matchAll(/\{"([^"]*)"/g)].map((m) => m[1]);
+// The page's own timings, as its script sets them.
+const pageSource = readFileSync(join(root, 'web/index.html'), 'utf8');
+const pageConstant = (name) => Number(pageSource.match(new RegExp(`\\b${name} = (\\d+)`))[1]);
+const [LONG_PRESS_MS, REPEAT_DELAY_MS, REPEAT_MS, MIN_SIDE] = ['LONG_PRESS_MS', 'REPEAT_DELAY_MS', 'REPEAT_MS', 'MIN_SIDE'].map(pageConstant);
+const SAMPLE = join(root, 'data/blocks.txt');
+const FIRST_FRAME = readFileSync(join(root, 'tests/data/first_frame.png'));
 
 const narration = (page) => page.locator('#narration').textContent();
 const untilNarration = (page, mark, ending, options) =>
     page.waitForFunction(([m, e]) => document.getElementById('narration').textContent.slice(m).endsWith(e), [mark, ending], options);
+const pause = (page, ms) => page.evaluate((t) => new Promise((done) => setTimeout(done, t)), ms); // the page's own clock
+const frames = (page, n) => page.evaluate((k) => new Promise((done) => { const next = () => (k-- > 0 ? requestAnimationFrame(next) : done()); next(); }), n);
 
 // The canvas as shown (a WebGL canvas cannot be read back between frames), as RGBA bytes of a
 // square image with its side in .side: in CSS pixels, or resampled to side pixels.
@@ -91,8 +98,9 @@ function hues(image) {
     return counts;
 }
 
+// The picture once two looks a few frames apart agree.
 async function settledFrame(page, side) {
-    for (let last = null, i = 0; i < 100; i++, await page.waitForTimeout(100)) {
+    for (let last = null, i = 0; i < 100; i++, await frames(page, 3)) {
         const image = await canvasPixels(page, side);
         if (image.some((v, k) => k % 4 !== 3 && v !== image[0]) && last?.equals(image)) return image;
         last = image;
@@ -121,19 +129,6 @@ function pointInside(image, test, reach) {
 const blockZeroIn = (view) => pointInside(view, ([r, g, b]) => r > 60 && Math.abs(r - g) < 12 && b < r / 3, 4);
 const backgroundIn = (view) => pointInside(view, (c) => c.every((v) => v > 245), 12);
 
-// Each page's errors: thrown ones, and WebGL's as the console reports them. Emscripten's
-// notice that it emulates GL and ANGLE's notes on performance are not errors.
-const GL_NOTICE = /^WARNING: using emscripten GL emulation|GL Driver Message \(OpenGL, Performance,/;
-const glErrors = [];
-function watchErrors(page) {
-    page.on('pageerror', (e) => glErrors.push(`page error: ${e.message}`));
-    page.on('console', (m) => {
-        const text = m.text();
-        if ((m.type() === 'error' || m.type() === 'warning') && /WebGL|GL_/.test(text) && !GL_NOTICE.test(text)) glErrors.push(`${m.type()}: ${text}`);
-    });
-    return page;
-}
-
 // Canvas pixel (x, y) of a CSS-pixel image, in page coordinates, the canvas in view.
 async function canvasPoint(page, x, y) {
     const canvas = page.locator('#canvas');
@@ -141,6 +136,91 @@ async function canvasPoint(page, x, y) {
     const at = await canvas.boundingBox();
     return [at.x + x + 0.5, at.y + y + 0.5];
 }
+
+let server, address, browser, WINDOW_500;
+before(async () => {
+    server = spawn('python3', ['-u', '-m', 'http.server', '0', '--bind', '127.0.0.1', '-d', buildDir], { stdio: ['ignore', 'pipe', 'ignore'] });
+    const port = await new Promise((done) => server.stdout.on('data', (d) => String(d).match(/port (\d+)/) && done(String(d).match(/port (\d+)/)[1])));
+    address = `http://127.0.0.1:${port}/index.html`;
+    // Playwright gives the browser a fresh profile of its own; no browser is downloaded.
+    browser = await chromium.launch({
+        executablePath: '/usr/bin/chromium',
+        headless: true,
+        args: ['--headless', '--no-sandbox', '--disable-gpu', '--disable-quic', '--no-first-run', '--disable-background-networking',
+            '--disable-component-update', '--disable-sync', '--force-color-profile=srgb'],
+    });
+    // The window that makes the canvas 500 CSS pixels square, as the desktop's window, from the
+    // first frame on (each frame lights the axes in the material the one before left): as
+    // tall as the page's header and margins need.
+    const page = await browser.newPage({ viewport: { width: 1100, height: 600 } });
+    await page.goto(address, { waitUntil: 'domcontentloaded' });
+    const top = await page.locator('#stage').evaluate((s) => s.getBoundingClientRect().top);
+    WINDOW_500 = { width: 1100, height: Math.ceil(top) + 500 + 12 };
+    await page.close();
+});
+after(async () => {
+    await browser?.close();
+    server?.kill();
+});
+
+// Each check's page, in a context of its own (WINDOW_500 unless told),
+// its errors collected: thrown ones, and WebGL's as the console reports them (emscripten's
+// notice that it emulates GL and ANGLE's notes on performance are not errors). None may be
+// logged by the end of the check. The page is loaded, the banner shown, unless load is false.
+const GL_NOTICE = /^WARNING: using emscripten GL emulation|GL Driver Message \(OpenGL, Performance,/;
+function pageTest(name, options, body) {
+    test(name, async () => {
+        const context = await browser.newContext({ viewport: WINDOW_500, ...options });
+        const page = await context.newPage(), errors = [];
+        page.on('pageerror', (e) => errors.push(`page error: ${e.message}`));
+        page.on('console', (m) => {
+            const text = m.text();
+            if ((m.type() === 'error' || m.type() === 'warning') && /WebGL|GL_/.test(text) && !GL_NOTICE.test(text)) errors.push(`${m.type()}: ${text}`);
+        });
+        try {
+            if (options.load !== false) {
+                await page.goto(address);
+                await untilNarration(page, 0, BANNER);
+            }
+            await body(page, context);
+            assert.deepEqual([...new Set(errors)].slice(0, 5), [], 'errors were logged');
+        } finally {
+            await context.close();
+        }
+    });
+}
+
+// The canvas square, side CSS pixels across at the device's pixel ratio, the narration below or beside it.
+async function expectCanvas(page, side, narrationBelow) {
+    await page.waitForFunction((n) => document.getElementById('canvas').clientWidth === n, side, { timeout: 5000 }).catch(() => {}); // the resize handled
+    const [width, height, cssWidth, cssHeight, ratio] = await page.locator('#canvas').evaluate((c) => [c.width, c.height, c.clientWidth, c.clientHeight, devicePixelRatio]);
+    assert(width === height && cssWidth === cssHeight && width === Math.round(cssWidth * ratio) && cssWidth === side,
+        `canvas ${width} x ${height} drawn in ${cssWidth} x ${cssHeight} at ratio ${ratio}, expected side ${side}`);
+    if (narrationBelow === undefined) return;
+    const canvas = await page.locator('#canvas').boundingBox(), panel = await page.locator('#narration').boundingBox();
+    const below = panel.y >= canvas.y + canvas.height, beside = panel.x >= canvas.x + canvas.width;
+    assert(narrationBelow ? below && !beside : beside && !below, `narration not ${narrationBelow ? 'below' : 'beside'} the canvas`);
+}
+// The view VIEW_KEYS give, from the keyboard, at rest.
+async function keyboardView(page) {
+    await page.locator('#canvas').focus();
+    for (const key of VIEW_KEYS) await page.keyboard.press(key);
+    return settledFrame(page);
+}
+const key = (page, k) => page.locator(`#keys button[data-key="${k}"]`);
+const menuEntry = (page, entry) => page.locator('#menu li', { hasText: entry });
+const chooseFile = (page, name, text) => page.locator('#blockfile').setInputFiles({ name, mimeType: 'text/plain', buffer: Buffer.from(text) });
+const activeId = (page) => page.evaluate(() => document.activeElement?.id);
+async function dropFiles(page, files, target = '#canvas') { // [name, text] pairs; whether the drop's default was prevented
+    return page.evaluate(([files, target]) => {
+        const transfer = new DataTransfer();
+        for (const [name, base64] of files) transfer.items.add(new File([Uint8Array.from(atob(base64), (c) => c.charCodeAt(0))], name));
+        const drop = new DragEvent('drop', { dataTransfer: transfer, bubbles: true, cancelable: true });
+        document.querySelector(target).dispatchEvent(drop);
+        return drop.defaultPrevented;
+    }, [files.map(([name, text]) => [name, Buffer.from(text).toString('base64')]), target]);
+}
+
 // At this window size and the scene at rest, block 0 in view: a press (a click or a tap, at
 // canvas pixel x, y) on the empty background picks nothing and leaves the picture as it was;
 // the menu opens where the right button or a long press (menuAt) is, and the Menu button closes
@@ -150,265 +230,450 @@ async function canvasPoint(page, x, y) {
 async function checkPicks(page, press, menuAt, activate) {
     const view = await settledFrame(page);
     const block = blockZeroIn(view), empty = backgroundIn(view);
-    expect(block && empty, `block 0 at ${block}, background at ${empty} in a canvas of ${view.side}`);
+    assert(block && empty, `block 0 at ${block}, background at ${empty} in a canvas of ${view.side}`);
     let mark = (await narration(page)).length;
     await press(...empty);
     await untilNarration(page, mark, NOTHING);
     const after = await settledFrame(page).catch(() => null); // none where all is black
-    expect(after && meanDifference(after, view) < 0.001, 'a pick on the empty background changed the picture');
+    assert(after && meanDifference(after, view) < 0.001, 'a pick on the empty background changed the picture');
 
     const menu = page.locator('#menu'), menuButton = page.locator('#menubutton');
     mark = (await narration(page)).length;
     await menuAt(...empty);
     const at = await menu.boundingBox(), [px, py] = await canvasPoint(page, ...empty);
-    expect(at && Math.abs(at.x - px) < 2 && Math.abs(at.y - py) < 2, 'the menu did not open where it was asked for');
+    assert(at && Math.abs(at.x - px) < 2 && Math.abs(at.y - py) < 2, 'the menu did not open where it was asked for');
     await activate(menuButton);
-    expect(!(await menu.isVisible()), 'the Menu button did not close the menu');
+    assert(!(await menu.isVisible()), 'the Menu button did not close the menu');
     await activate(menuButton);
     const onBlock = await page.evaluate(([x, y]) => document.elementFromPoint(x, y)?.id, await canvasPoint(page, ...block));
-    expect(await menu.isVisible() && onBlock === 'canvas', `the Menu button did not open the menu, or it covers the block (${onBlock})`);
-    await press(...block);
-    await page.waitForTimeout(300);
-    expect(!(await menu.isVisible()), 'the menu stayed open');
-    expect((await narration(page)).length === mark, 'a press that opened or closed the menu also picked');
+    assert(await menu.isVisible() && onBlock === 'canvas', `the Menu button did not open the menu, or it covers the block (${onBlock})`);
+    await press(...block); // its release is handled before the press returns
+    assert(!(await menu.isVisible()), 'the menu stayed open');
+    assert.equal((await narration(page)).length, mark, 'a press that opened or closed the menu also picked');
     await press(...block);
     await untilNarration(page, mark, ACCEPT + BUSY);
     for (const entry of [MENU[2], MENU[1]]) {
         await activate(menuButton);
-        await activate(page.locator('#menu li', { hasText: entry }));
+        await activate(menuEntry(page, entry));
     }
 }
-// The canvas square, side CSS pixels across at the device's pixel ratio, the narration below or beside it.
-async function expectCanvas(page, side, narrationBelow) {
-    await page.waitForFunction((n) => document.getElementById('canvas').clientWidth === n, side, { timeout: 5000 }).catch(() => {}); // the resize handled
-    const [width, height, cssWidth, cssHeight, ratio] = await page.locator('#canvas').evaluate((c) => [c.width, c.height, c.clientWidth, c.clientHeight, devicePixelRatio]);
-    expect(width === height && cssWidth === cssHeight && width === Math.round(cssWidth * ratio) && cssWidth === side,
-        `canvas ${width} x ${height} drawn in ${cssWidth} x ${cssHeight} at ratio ${ratio}, expected side ${side}`);
-    const canvas = await page.locator('#canvas').boundingBox(), panel = await page.locator('#narration').boundingBox();
-    const below = panel.y >= canvas.y + canvas.height, beside = panel.x >= canvas.x + canvas.width;
-    expect(narrationBelow ? below && !beside : beside && !below, `narration not ${narrationBelow ? 'below' : 'beside'} the canvas`);
+const click = (page) => async (x, y) => page.mouse.click(...(await canvasPoint(page, x, y)));
+const rightClick = (page) => async (x, y) => page.mouse.click(...(await canvasPoint(page, x, y)), { button: 'right' });
+
+// A finger on the canvas by the browser's own touch input: pressed at canvas pixel (x, y),
+// held, moved by (dx, dy), a second finger added, or lifted.
+async function finger(page) {
+    const screen = await page.context().newCDPSession(page);
+    const send = (type, points) => screen.send('Input.dispatchTouchEvent', { type, touchPoints: points });
+    let at = null;
+    return {
+        down: async (x, y) => send('touchStart', [{ x: (at = await canvasPoint(page, x, y))[0], y: at[1], id: 1 }]),
+        move: (dx, dy) => send('touchMove', [{ x: at[0] + dx, y: at[1] + dy, id: 1 }]),
+        second: () => send('touchStart', [{ x: at[0], y: at[1], id: 1 }, { x: at[0] + 40, y: at[1] + 40, id: 2 }]),
+        up: () => send('touchEnd', []),
+    };
 }
 
-const server = spawn('python3', ['-u', '-m', 'http.server', '0', '--bind', '127.0.0.1', '-d', buildDir], { stdio: ['ignore', 'pipe', 'ignore'] });
-const port = await new Promise((done) => server.stdout.on('data', (d) => String(d).match(/port (\d+)/) && done(String(d).match(/port (\d+)/)[1])));
-const address = `http://127.0.0.1:${port}/index.html`;
-// Playwright gives the browser a fresh profile of its own; no browser is downloaded.
-const browser = await chromium.launch({
-    executablePath: '/usr/bin/chromium',
-    headless: true,
-    args: ['--headless', '--no-sandbox', '--disable-gpu', '--disable-quic', '--no-first-run', '--disable-background-networking',
-        '--disable-component-update', '--disable-sync', '--force-color-profile=srgb'],
+pageTest('the page loads from disk and over http, in at most 1 MB, with its icon and manifest, and says what to do', { load: false }, async (page) => {
+    const sizes = [];
+    const onFinished = (r) => sizes.push(r.sizes().then((s) => s.responseBodySize));
+    for (const url of [pathToFileURL(join(buildDir, 'index.html')).href, address]) {
+        if (url.startsWith('http')) page.on('requestfinished', onFinished);
+        await page.goto(url);
+        await untilNarration(page, 0, BANNER);
+        assert.equal(await page.locator('link[rel=manifest]').count(), url.startsWith('http') ? 1 : 0, 'a manifest where it cannot be read, or none over http');
+    }
+    page.off('requestfinished', onFinished);
+    const bytes = (await Promise.all(sizes)).reduce((a, b) => a + b, 0);
+    console.log(`download over http: ${bytes} bytes in ${sizes.length} requests`);
+    assert(bytes > 0 && bytes <= 1 << 20, `download of ${bytes} bytes`);
+    const [icon, manifest] = await page.evaluate(async () => {
+        const icon = await fetch(document.querySelector('link[rel=icon]').href);
+        const manifest = await (await fetch(document.querySelector('link[rel=manifest]').href)).json();
+        const image = await createImageBitmap(await icon.blob());
+        return [`${icon.status} ${image.width} x ${image.height}`, manifest];
+    });
+    assert.equal(icon, '200 128 x 128');
+    assert.equal(manifest.icons[0].src, 'vinca.png');
+    await expectCanvas(page, 500, false);
+    assert.equal(await page.locator('h1').count(), 1);
+    // What a screen reader is told: the narration a log in Spanish, the status line a status.
+    assert.equal(await page.getByRole('log', { name: 'Narration' }).getAttribute('lang'), 'es');
+    assert.equal(await page.getByRole('status').getAttribute('id'), 'status');
+    const instruction = await page.locator('#instruction').boundingBox();
+    assert(instruction.y + instruction.height <= 200, 'the instruction is not at the top');
+    assert.deepEqual(await page.locator('#menu li').allTextContents(), MENU);
 });
-// A window of this height makes the canvas 500 x 500, as the desktop's window.
-const WINDOW_500 = { width: 1100, height: 524 };
-const context = await browser.newContext({ viewport: WINDOW_500 });
-const page = watchErrors(await context.newPage());
-const canvas = page.locator('#canvas');
-let firstFrame = null, viewFrame = null;
 
-try {
-    await check('the page loads (from disk and over http, at most 1 MB, banner, canvas, menu)', async () => {
-        const sizes = [];
-        const onFinished = (r) => sizes.push(r.sizes().then((s) => s.responseBodySize));
-        for (const url of [pathToFileURL(join(buildDir, 'index.html')).href, address]) {
-            if (url.startsWith('http')) page.on('requestfinished', onFinished);
-            await page.goto(url);
-            await untilNarration(page, 0, BANNER);
-        }
-        page.off('requestfinished', onFinished);
-        const bytes = (await Promise.all(sizes)).reduce((a, b) => a + b, 0);
-        console.log(`download over http: ${bytes} bytes in ${sizes.length} requests`);
-        expect(bytes > 0 && bytes <= 1 << 20, `download of ${bytes} bytes`);
-        await expectCanvas(page, 500, false);
-        const entries = await page.locator('#menu li').allTextContents();
-        expect(entries.join('|') === MENU.join('|'), `menu entries ${JSON.stringify(entries)}`);
-    });
+pageTest("the first frame is the desktop's, and a click on the Y axis inside the tower hits it", {}, async (page) => {
+    await expectCanvas(page, 500, false);
+    const firstFrame = await settledFrame(page);
+    assert.equal(rgb(firstFrame, 0, 0).join() + ' ' + rgb(firstFrame, 499, 0).join(), '255,255,255 255,255,255', 'upper corners not white');
+    // Close on the whole, and each block colour covering as many pixels: coplanar faces
+    // may show either one on another rasteriser.
+    const desktop = await decodePng(page, FIRST_FRAME, 500);
+    const d = meanDifference(firstFrame, desktop);
+    console.log(`first frame against the desktop's: mean difference ${d.toFixed(4)}`);
+    assert(d < 0.01, 'the picture differs from tests/data/first_frame.png');
+    const ours = hues(firstFrame), theirs = hues(desktop);
+    assert(theirs.size >= 5, 'the desktop frame shows too few block colours');
+    for (const [hue, count] of theirs) {
+        const seen = ours.get(hue) ?? 0;
+        assert(Math.abs(seen - count) <= 10 + count * 0.03, `colour ${hue}: ${seen} pixels, the desktop ${count}`);
+    }
+    // The X axis, grey in front of the quay's dark side at the lower right: each column
+    // where the desktop shows it, the page shows it within a row.
+    const axisRow = (image, x) => [...Array(86).keys()].map((k) => 260 + k).find((y) => rgb(image, x, y).every((v) => Math.abs(v - 146) < 16));
+    let columns = 0, missed = 0;
+    for (let x = 340; x < 500; x++) {
+        const row = axisRow(desktop, x);
+        if (row === undefined) continue;
+        columns++;
+        missed += [-1, 0, 1].some((d) => rgb(firstFrame, x, row + d).every((v) => Math.abs(v - 146) < 16)) ? 0 : 1;
+    }
+    assert(columns > 150 && missed <= columns / 20, `the X axis: ${missed} of the desktop's ${columns} columns missing`);
 
-    await check("the first frame is the desktop's", async () => {
-        firstFrame = await settledFrame(page);
-        expect(rgb(firstFrame, 0, 0).join() === '255,255,255' && rgb(firstFrame, 499, 0).join() === '255,255,255', 'upper corners not white');
-        // Close on the whole, and each block colour covering as many pixels: coplanar faces
-        // may show either one on another rasteriser.
-        const desktop = await decodePng(page, readFileSync(join(root, 'docs/screenshot.png')), 500);
-        const d = meanDifference(firstFrame, desktop);
-        console.log(`first frame against the desktop's: mean difference ${d.toFixed(4)}`);
-        expect(d < 0.01, 'the picture differs from docs/screenshot.png');
-        const ours = hues(firstFrame), theirs = hues(desktop);
-        expect(theirs.size >= 5, 'the desktop frame shows too few block colours');
-        for (const [hue, count] of theirs) {
-            const seen = ours.get(hue) ?? 0;
-            expect(Math.abs(seen - count) <= 10 + count * 0.03, `colour ${hue}: ${seen} pixels, the desktop ${count}`);
-        }
-        // The X axis, grey in front of the quay's dark side at the lower right: each column
-        // where the desktop shows it, the page shows it within a row.
-        const axisRow = (image, x) => [...Array(86).keys()].map((k) => 260 + k).find((y) => rgb(image, x, y).every((v) => Math.abs(v - 146) < 16));
-        let columns = 0, missed = 0;
-        for (let x = 340; x < 500; x++) {
-            const row = axisRow(desktop, x);
-            if (row === undefined) continue;
-            columns++;
-            missed += [-1, 0, 1].some((d) => rgb(firstFrame, x, row + d).every((v) => Math.abs(v - 146) < 16)) ? 0 : 1;
-        }
-        expect(columns > 150 && missed <= columns / 20, `the X axis: ${missed} of the desktop's ${columns} columns missing`);
-    });
+    const mark = (await narration(page)).length, canvas = page.locator('#canvas');
+    await canvas.click({ position: { x: 250, y: 10 } }); // the axis runs up the tower's middle
+    await canvas.click({ position: { x: 245, y: 10 } }); // beside it: nothing
+    await untilNarration(page, mark, NOTHING);
+    assert.equal((await narration(page)).slice(mark), NOTHING, 'the two clicks');
+    assert(meanDifference(await settledFrame(page), firstFrame) < 0.001, 'the picks changed the frame');
+});
 
-    await check("a click on the Y axis inside the tower hits it, as on the desktop", async () => {
+pageTest('a click picks what is under it at ratio 1, in a wide and a narrow window', {}, async (page) => {
+    const view = await keyboardView(page);
+    await checkPicks(page, click(page), rightClick(page), (element) => element.click());
+    await page.setViewportSize({ width: 700, height: 1000 });
+    await expectCanvas(page, 676, true);
+    // The program draws the whole buffer: its reshape got the buffer's size.
+    const d = meanDifference(await settledFrame(page, 500), view);
+    assert(d < 0.02, `the view in a 676-pixel canvas, brought to 500, differs by ${d.toFixed(4)}`);
+    await checkPicks(page, click(page), rightClick(page), (element) => element.click());
+});
+
+pageTest("a click on a block loads it with the desktop's narration; the list of blocks follows", {}, async (page) => {
+    const [px, py] = blockZeroIn(await keyboardView(page));
+    const mark = (await narration(page)).length;
+    await page.evaluate((last) => { // frames and time from the release (the pick) to the last line
+        const cycle = (window.cycle = { frames: 0 }), panel = document.getElementById('narration');
+        const count = () => cycle.seconds === undefined && (cycle.frames++, requestAnimationFrame(count));
+        window.addEventListener('mouseup', () => ((cycle.start = performance.now()), requestAnimationFrame(count)), { once: true });
+        new MutationObserver(() => panel.textContent.endsWith(last) && (cycle.seconds ??= (performance.now() - cycle.start) / 1000))
+            .observe(panel, { childList: true });
+    }, CYCLE.slice(-24));
+    await page.locator('#canvas').click({ position: { x: px + 0.5, y: py + 0.5 } });
+    await page.waitForFunction(() => /fetching the yellow block/.test(document.getElementById('scene').textContent));
+    await untilNarration(page, mark, CYCLE.slice(-24), { timeout: 120000 }).catch(() => {});
+    const cycle = await page.evaluate(() => window.cycle);
+    console.log(`load cycle in the page: ${cycle.frames} frames, ${cycle.seconds?.toFixed(2)} s`);
+    // One step a frame: this block's pick-up takes 119 steps and its transport 425.
+    assert(Math.abs(cycle.frames - 544) <= 5, `${cycle.frames} frames for the 544 steps of the cycle`);
+    assert.equal((await narration(page)).slice(mark), CYCLE);
+    if (screenshotFile) {
+        const box = await page.locator('#side').boundingBox();
+        await page.screenshot({ path: screenshotFile, clip: { x: 0, y: 0, width: box.x + box.width + 12, height: box.y + box.height + 12 } });
+    }
+    // The unloaded block has left the list; the block-collection entry brings it back.
+    const blocks = page.locator('#blocks button');
+    await page.waitForFunction(() => document.querySelectorAll('#blocks button').length === 9);
+    assert.equal(await blocks.filter({ hasText: 'yellow block' }).count(), 0, 'the yellow block is still listed');
+    const unloaded = (await narration(page)).length;
+    await page.evaluate(() => Module._pageOrderBlock(0)); // as a button left over from before would
+    assert.equal((await narration(page)).slice(unloaded), '', 'an unloaded block was ordered');
+    await page.waitForFunction(() => /^9 blocks wait on the quay; the crane is free\.$/.test(document.getElementById('scene').textContent));
+    await page.locator('#menubutton').click();
+    await menuEntry(page, MENU[1]).click();
+    await page.waitForFunction(() => document.querySelectorAll('#blocks button').length === 10);
+});
+
+pageTest('the list of blocks orders a block from the keyboard as a click does, busy answer and all', {}, async (page) => {
+    const blocks = page.locator('#blocks button');
+    const names = await blocks.allTextContents();
+    const sample = readFileSync(SAMPLE, 'latin1').trim().split('\n').map((line) => line.split('\t'));
+    // In file order, each named by its colour and its position as the narration prints it.
+    assert.equal(names.length, sample.length);
+    assert.equal(names[0], 'yellow block at (-5, 0, 3)');
+    names.forEach((name, i) => assert(name.endsWith(` block at (${sample[i].slice(1, 4).join(', ')})`), name));
+    const mark = (await narration(page)).length;
+    await blocks.first().focus();
+    await page.keyboard.press('Enter');
+    await untilNarration(page, mark, ACCEPT + BUSY);
+    await page.keyboard.press('Tab');
+    await page.keyboard.press('Enter');
+    await page.locator('#canvas').click({ position: { x: 400, y: 450 } }); // the quay: the same busy answer
+    await page.waitForFunction(([m, busy]) => document.getElementById('narration').textContent.slice(m).split(busy).length === 4, [mark, BUSY]);
+    const sequence = new Set((AIM + GRIP_TO_REST).split('\n').filter(Boolean)); // its own lines, at the machine's pace, aside
+    const answers = (await narration(page)).slice(mark).split('\n').filter((line) => !sequence.has(line)).join('\n');
+    assert.equal(answers, ACCEPT + BUSY + BUSY + BUSY);
+    // Manual mode hides the blocks, and disables their list.
+    await page.locator('#menubutton').click();
+    await menuEntry(page, MENU[2]).click();
+    await page.waitForFunction(() => document.getElementById('order').disabled);
+    await page.locator('#menubutton').click();
+    await menuEntry(page, MENU[1]).click();
+    await page.waitForFunction(() => !document.getElementById('order').disabled);
+});
+
+pageTest('q ends the simulation and Start again, focused, restarts on the file last started; a bad file stops it; a second q too', {}, async (page) => {
+    const firstFrame = await settledFrame(page);
+    const stoppedWith = (status) => page.waitForFunction((s) => document.getElementById('status').textContent.includes(`exit status ${s}`), status);
+    const startAgain = async (name) => {
+        assert.equal(await activeId(page), 'again', 'Start again has not the focus');
+        assert(await page.evaluate(() => ['keys', 'menubutton', 'order'].every((id) => document.getElementById(id).disabled)), 'keys, Menu or blocks enabled after the stop');
         const mark = (await narration(page)).length;
-        await canvas.click({ position: { x: 250, y: 10 } }); // the axis runs up the tower's middle
-        await canvas.click({ position: { x: 245, y: 10 } }); // beside it: nothing
-        await untilNarration(page, mark, '\nNada seleccionado');
-        const text = (await narration(page)).slice(mark);
-        expect(text === '\nNada seleccionado', `narration ${JSON.stringify(text)} for the two clicks`);
-        expect(meanDifference(await settledFrame(page), firstFrame) < 0.001, 'the picks changed the frame');
-    });
+        await page.keyboard.press('Enter');
+        await untilNarration(page, mark, `\u2014 ${name} \u2014\n`);
+        assert(meanDifference(await settledFrame(page), firstFrame) < 0.001, `Start again did not restart on ${name} as at start`);
+        assert.equal(await activeId(page), 'canvas');
+    };
+    await page.locator('#canvas').focus();
+    await page.keyboard.press('q');
+    await stoppedWith(0);
+    await startAgain('blocks.txt');
+    let mark = (await narration(page)).length;
+    await chooseFile(page, 'colour12.txt', 'c\t-5\t0\t3\t1\t3\nc\t-7\t0\t-3\t2\t12\n');
+    await untilNarration(page, mark, COLOUR_ERROR);
+    await stoppedWith(1);
+    await startAgain('blocks.txt');
+    await chooseFile(page, 'sample.txt', readFileSync(SAMPLE)); // its cylinders built again after the exit released them
+    await page.keyboard.press('Escape');
+    await stoppedWith(0);
+    await startAgain('sample.txt');
+    mark = (await narration(page)).length;
+    await page.locator('#menubutton').focus();
+    await page.keyboard.press('Enter'); // Menu, Enter, Enter: Exit has the focus
+    assert.equal(await page.evaluate(() => document.activeElement.textContent), MENU[0]);
+    await page.keyboard.press('Enter');
+    await stoppedWith(0);
+    await startAgain('sample.txt');
+});
 
-    await check('a click picks what is under it at ratio 1, in a wide and a narrow window', async () => {
-        await canvas.focus();
-        for (const key of VIEW_KEYS) await page.keyboard.press(key);
-        const click = async (x, y) => page.mouse.click(...(await canvasPoint(page, x, y)));
-        const rightClick = async (x, y) => page.mouse.click(...(await canvasPoint(page, x, y)), { button: 'right' });
-        const activate = (element) => element.click();
-        viewFrame = await settledFrame(page); // for the on-screen keys' check
-        await checkPicks(page, click, rightClick, activate);
-        await page.setViewportSize({ width: 700, height: 1000 });
-        await expectCanvas(page, 676, true);
-        // The program draws the whole buffer: its reshape got the buffer's size.
-        const d = meanDifference(await settledFrame(page, 500), viewFrame);
-        expect(d < 0.02, `the view in a 676-pixel canvas, brought to 500, differs by ${d.toFixed(4)}`);
-        await checkPicks(page, click, rightClick, activate);
-        await page.setViewportSize(WINDOW_500);
-        await expectCanvas(page, 500, false);
-    });
+pageTest('the menu: its state told, Escape gives the focus back, manual mode checked and shown, where a crane key works', {}, async (page) => {
+    const menuButton = page.locator('#menubutton');
+    await menuButton.focus();
+    await page.keyboard.press('Enter');
+    assert.equal(await menuButton.getAttribute('aria-expanded'), 'true');
+    // Entries of 24 pixels at least for a mouse, the focused one outlined where forced colours
+    // take the background away.
+    const heights = await page.locator('#menu li').evaluateAll((items) => items.map((i) => i.getBoundingClientRect().height));
+    assert(Math.min(...heights) >= 24, `entries ${heights} pixels tall`);
+    await page.emulateMedia({ forcedColors: 'active' });
+    const outline = await page.evaluate(() => getComputedStyle(document.activeElement).outlineStyle + ' ' + getComputedStyle(document.activeElement).outlineWidth);
+    assert.match(outline, /^solid [1-9]/, `the focused entry's outline in forced colours: ${outline}`);
+    await page.emulateMedia({ forcedColors: 'none' });
+    await page.keyboard.press('Escape');
+    assert.equal(await menuButton.getAttribute('aria-expanded'), 'false');
+    assert.equal(await activeId(page), 'menubutton', 'Escape did not give the focus back to Menu');
+    const checked = () => page.locator('#menu [role=menuitemradio][aria-checked=true]').allTextContents();
+    assert.deepEqual(await checked(), [MENU[1]]);
+    assert.match(await page.locator('#mode').textContent(), new RegExp(MENU[1]));
 
-    await check("a click on a block loads it with the desktop's narration", async () => {
-        // The view of the check before: VIEW_KEYS, the scene at rest.
-        const view = await settledFrame(page);
-        const [px, py] = blockZeroIn(view);
-        const mark = (await narration(page)).length;
-        await page.evaluate((last) => { // frames and time from the release (the pick) to the last line
-            const cycle = (window.cycle = { frames: 0 }), panel = document.getElementById('narration');
-            const count = () => cycle.seconds === undefined && (cycle.frames++, requestAnimationFrame(count));
-            window.addEventListener('mouseup', () => ((cycle.start = performance.now()), requestAnimationFrame(count)), { once: true });
-            new MutationObserver(() => panel.textContent.endsWith(last) && (cycle.seconds ??= (performance.now() - cycle.start) / 1000))
-                .observe(panel, { childList: true });
-        }, CYCLE.slice(-24));
-        await canvas.click({ position: { x: px + 0.5, y: py + 0.5 } });
-        await untilNarration(page, mark, CYCLE.slice(-24), { timeout: 120000 }).catch(() => {});
-        const cycle = await page.evaluate(() => window.cycle);
-        console.log(`load cycle in the page: ${cycle.frames} frames, ${cycle.seconds?.toFixed(2)} s`);
-        // One step a frame: this block's pick-up takes 119 steps and its transport 425.
-        expect(Math.abs(cycle.frames - 544) <= 5, `${cycle.frames} frames for the 544 steps of the cycle`);
-        const text = (await narration(page)).slice(mark);
-        expect(text === CYCLE, `narration ${JSON.stringify(text)}, expected ${JSON.stringify(CYCLE)}`);
-        if (screenshotFile) {
-            const box = await page.locator('#side').boundingBox();
-            await page.screenshot({ path: screenshotFile, clip: { x: 0, y: 0, width: box.x + box.width + 12, height: box.y + box.height + 12 } });
-        }
-    });
+    const canvas = page.locator('#canvas');
+    await canvas.focus();
+    for (const k of '2222222222oooooo') await page.keyboard.press(k); // boom and claw in view
+    let mark = (await narration(page)).length;
+    await page.keyboard.press('z');
+    await untilNarration(page, mark, REFUSED);
+    await canvas.click({ position: { x: 250, y: 250 }, button: 'right' });
+    const menu = await page.locator('#menu').boundingBox(), at = await canvas.boundingBox();
+    assert(Math.abs(menu.x - at.x - 250) < 2 && Math.abs(menu.y - at.y - 250) < 2, 'menu not at the pointer');
+    await menuEntry(page, MENU[2]).click();
+    await page.waitForFunction((m) => document.getElementById('mode').textContent.includes(m), MENU[2]);
+    assert.deepEqual(await checked(), [MENU[2]]);
+    const manual = await settledFrame(page);
+    mark = (await narration(page)).length;
+    for (let i = 0; i < 20; i++) await page.keyboard.press('y');
+    const slewed = await settledFrame(page);
+    assert.equal((await narration(page)).length, mark, 'a crane key was refused in manual mode');
+    const moved = meanDifference(manual, slewed);
+    assert(moved > 0.002, `twenty y presses did not slew the crane (mean difference ${moved})`);
+});
 
-    await check('q ends the simulation; a bad block file shows the colour error; a good one starts again', async () => {
-        await canvas.focus();
-        await page.keyboard.press('q');
-        await page.waitForFunction(() => document.getElementById('status').textContent.includes('exit status 0'));
-        const mark = (await narration(page)).length;
-        const chooser = page.locator('#blockfile');
-        await chooser.setInputFiles({ name: 'colour12.txt', mimeType: 'text/plain', buffer: Buffer.from('c\t-5\t0\t3\t1\t3\nc\t-7\t0\t-3\t2\t12\n') });
-        await untilNarration(page, mark, COLOUR_ERROR);
-        expect((await page.locator('#status').textContent()).includes('exit status 1'), 'no stop notice');
-        await chooser.setInputFiles(join(root, 'data/blocks.txt'));
-        expect(meanDifference(await settledFrame(page), firstFrame) < 0.001, 'the sample file did not restart the scene as at start');
+pageTest('a redisplay asked for just before the stop draws nothing', {}, async (page) => {
+    const before = await settledFrame(page);
+    // A camera key and q in one task: the key's redisplay is still to come when q stops it all.
+    await page.locator('#canvas').focus();
+    await page.evaluate(() => {
+        for (const [key, keyCode] of [['8', 56], ['q', 81]]) window.dispatchEvent(new KeyboardEvent('keydown', { key, keyCode, which: keyCode, bubbles: true }));
     });
+    await page.waitForFunction(() => document.getElementById('status').textContent.includes('exit status 0'));
+    await frames(page, 5);
+    await page.evaluate(() => document.getElementById('canvas').classList.remove('stopped')); // undimmed, to compare
+    assert(meanDifference(await settledFrame(page), before) < 0.001, 'a frame was drawn after the stop');
+});
 
-    await check('the menu switches to manual mode, where a crane key works', async () => {
-        await canvas.focus();
-        for (const key of '2222222222oooooo') await page.keyboard.press(key); // boom and claw in view
-        let mark = (await narration(page)).length;
-        await page.keyboard.press('z');
-        await untilNarration(page, mark, REFUSED);
-        await canvas.click({ position: { x: 250, y: 250 }, button: 'right' });
-        const menu = await page.locator('#menu').boundingBox(), at = await canvas.boundingBox();
-        expect(Math.abs(menu.x - at.x - 250) < 2 && Math.abs(menu.y - at.y - 250) < 2, 'menu not at the pointer');
-        await page.locator('#menu li', { hasText: MENU[2] }).click();
-        const manual = await settledFrame(page);
+pageTest('block files: the last of two chosen before start-up loads; dropped ones load the first, say so, and are not opened in place; the menu closes', { load: false }, async (page) => {
+    // The runtime held back until the files are chosen.
+    await page.addInitScript(() => {
+        const instantiate = WebAssembly.instantiate;
+        WebAssembly.instantiate = (...args) => new Promise((go) => (window.startProgram = () => go(instantiate.apply(WebAssembly, args))));
+    });
+    await page.goto(address);
+    // Until the program runs: the heading, what to do, and that it is loading.
+    for (const what of ['h1', '#instruction', '#loading']) assert(await page.locator(what).isVisible(), `${what} not shown`);
+    await chooseFile(page, 'magenta.txt', 'c\t-6\t0\t-1.5\t0\t1\n');
+    await chooseFile(page, 'cyan.txt', 'c\t-6\t0\t-1.5\t0\t2\n');
+    assert.match(await page.locator('#status').textContent(), /cyan\.txt/, 'no word of the waiting file');
+    await page.evaluate(() => window.startProgram());
+    await untilNarration(page, 0, BANNER + '\n\n\u2014 cyan.txt \u2014\n');
+    assert(!(await page.locator('#loading').isVisible()), 'still loading');
+    const counts = [...hues(await settledFrame(page)).entries()].sort((a, b) => b[1] - a[1]);
+    assert(counts[0][0] === '022' && counts[0][1] > 1000 && counts.slice(1).reduce((a, [, n]) => a + n, 0) < 50, `block colours in pixels: ${counts}`);
+
+    // 3 MiB with one record: more than start-up reads, without 30 records.
+    const big = 'c\t-5\t0\t3\t1\t3\n'.padEnd(3 << 20, ' ');
+    let mark = (await narration(page)).length;
+    assert(await dropFiles(page, [['big.txt', big]]), 'the drop was left to the browser, which opens the file in place of the page');
+    await untilNarration(page, mark, '\n\n\u2014 big.txt \u2014\n' + TOO_BIG);
+    const kept = await page.evaluate(() => Module.FS.readdir('/chosen').filter((n) => n[0] !== '.').map((n) => [n, Module.FS.stat('/chosen/' + n).size].join()));
+    assert.deepEqual(kept.sort(), ['big.txt,' + ((1 << 20) + 1), 'cyan.txt,16'], 'files kept: the one in use, and the one Start again uses');
+    await page.locator('#again').click(); // on cyan.txt, then two files dropped with the menu open
+    await page.locator('#canvas').click({ position: { x: 250, y: 250 }, button: 'right' });
+    mark = (await narration(page)).length;
+    await dropFiles(page, [['one.txt', 'c\t-5\t0\t3\t1\t3\n'], ['two.txt', 'c\t-7\t0\t-3\t2\t4\n']], '#side');
+    await untilNarration(page, mark, '\n\n\u2014 one.txt \u2014\n');
+    assert(!(await page.locator('#menu').isVisible()), 'the menu stayed open over the new file');
+    assert.equal(await page.locator('#status').textContent(), 'Only the first of the 2 files dropped was loaded: one.txt.');
+});
+
+pageTest('by touch at ratio 2: a tap picks, a long press and the Menu button open the menu, the on-screen keys move the camera', { viewport: { width: 390, height: 844 }, deviceScaleFactor: 2, hasTouch: true, isMobile: true }, async (touch) => {
+    await expectCanvas(touch, 366, true);
+    const desktop = await decodePng(touch, FIRST_FRAME, 500);
+    let d = meanDifference(await settledFrame(touch, 500), desktop);
+    assert(d < 0.02, `the first frame in a 732-pixel buffer, brought to 500, differs from the desktop's by ${d.toFixed(4)}`);
+    for (const k of VIEW_KEYS) await key(touch, k).tap();
+    const byTaps = await settledFrame(touch, 500);
+    const desk = await touch.context().browser().newContext({ viewport: WINDOW_500 });
+    const other = await desk.newPage();
+    await other.goto(address);
+    await untilNarration(other, 0, BANNER);
+    d = meanDifference(byTaps, await keyboardView(other));
+    await desk.close();
+    assert(d < 0.02, `the on-screen keys gave a view that differs from the keyboard's by ${d.toFixed(4)}`);
+
+    const tap = async (x, y) => touch.touchscreen.tap(...(await canvasPoint(touch, x, y)));
+    const longPress = async (x, y) => {
+        const f = await finger(touch);
+        await f.down(x, y);
+        await touch.locator('#menu').waitFor({ timeout: 5000 }).catch(() => {});
+        await f.up();
+    };
+    const activate = (element) => element.tap();
+    await checkPicks(touch, tap, longPress, activate);
+    await touch.setViewportSize({ width: 1024, height: 600 });
+    await expectCanvas(touch, await touch.evaluate(() => 600 - 12 - Math.ceil(document.getElementById('stage').getBoundingClientRect().top)), false);
+    await checkPicks(touch, tap, longPress, activate);
+});
+
+pageTest('a press: a short one picks and opens no menu; one that moved or gained a finger neither opens the menu nor picks', { viewport: { width: 390, height: 844 }, deviceScaleFactor: 2, hasTouch: true, isMobile: true }, async (page) => {
+    const empty = backgroundIn(await settledFrame(page)), menu = page.locator('#menu');
+    const f = await finger(page);
+    // An ordinary tap, of 150 ms: it picks, then no menu follows it.
+    let mark = (await narration(page)).length;
+    await f.down(...empty);
+    await pause(page, 150);
+    await f.up();
+    await untilNarration(page, mark, NOTHING);
+    await pause(page, LONG_PRESS_MS * 1.5);
+    assert(!(await menu.isVisible()), 'a tap opened the menu');
+    for (const [what, spoil] of [['moved', () => f.move(30, 0)], ['gained a finger', () => f.second()]]) {
         mark = (await narration(page)).length;
-        for (let i = 0; i < 20; i++) await page.keyboard.press('y');
-        const slewed = await settledFrame(page);
-        expect((await narration(page)).length === mark, 'a crane key was refused in manual mode');
-        const moved = meanDifference(manual, slewed);
-        expect(moved > 0.002, `twenty y presses did not slew the crane (mean difference ${moved})`);
+        await f.down(...empty);
+        await spoil();
+        await pause(page, LONG_PRESS_MS * 1.5);
+        await f.up();
+        assert(!(await menu.isVisible()), `a press that ${what} opened the menu`);
+        await f.down(...empty); // a tap after it picks, and only once
+        await f.up();
+        await untilNarration(page, mark, NOTHING);
+        assert.equal((await narration(page)).slice(mark), NOTHING, `a press that ${what} picked`);
+    }
+});
+
+pageTest("an on-screen key repeats while held, and stops at its release and when the release is lost", {}, async (page) => {
+    const y = key(page, 'y');
+    await y.scrollIntoViewIfNeeded();
+    const box = await y.boundingBox();
+    const refusals = async () => (await narration(page)).split(REFUSED).length - 1;
+    const held = async (lose) => { // presses counted while held, then after the release (or its loss)
+        const start = await refusals();
+        await page.mouse.move(box.x + box.width / 2, box.y + box.height / 2);
+        await page.mouse.down();
+        await pause(page, REPEAT_DELAY_MS + 10 * REPEAT_MS);
+        await lose();
+        const stopped = await refusals();
+        await pause(page, REPEAT_DELAY_MS + 10 * REPEAT_MS);
+        const later = await refusals();
+        await page.mouse.up();
+        return [stopped - start, later - stopped];
+    };
+    const [repeated, afterRelease] = await held(() => page.mouse.up());
+    assert(repeated >= 5, `${repeated} presses while held`);
+    assert.equal(afterRelease, 0, 'the key went on after its release');
+    for (const [what, lose] of [
+        ['the page lost the focus', () => page.evaluate(() => window.dispatchEvent(new Event('blur')))],
+        ['the page was hidden', () => page.evaluate(() => { Object.defineProperty(document, 'hidden', { value: true, configurable: true }); document.dispatchEvent(new Event('visibilitychange')); delete document.hidden; })],
+        ["the pointer's capture was lost", () => y.dispatchEvent('lostpointercapture')],
+    ]) {
+        const [, after] = await held(lose);
+        assert.equal(after, 0, `the key went on after ${what}`);
+    }
+});
+
+pageTest('a lost GL context: the picture comes back with the scene as it was, and nothing is picked meanwhile', {}, async (page) => {
+    const view = await keyboardView(page);
+    await page.evaluate(() => (window.loseContext = document.getElementById('canvas').getContext('webgl').getExtension('WEBGL_lose_context')).loseContext());
+    await page.waitForFunction(() => document.getElementById('scene').textContent.includes('lost'));
+    const mark = (await narration(page)).length;
+    await page.locator('#canvas').click({ position: { x: 250, y: 250 } });
+    assert.equal((await narration(page)).length, mark, 'a click picked on the lost picture');
+    await page.evaluate(() => window.loseContext.restoreContext());
+    await page.waitForFunction(() => /wait on the quay/.test(document.getElementById('scene').textContent));
+    const d = meanDifference(await settledFrame(page), view);
+    assert(d < 0.001, `the picture after the context came back differs by ${d.toFixed(4)}`);
+    await checkPicks(page, click(page), rightClick(page), (element) => element.click());
+});
+
+// Zoomed, the viewport shrinks in CSS pixels as the ratio grows: 1280 x 800 device pixels.
+const ZOOMS = [[1, 500], [2, 284], [4, MIN_SIDE]];
+for (const [zoom, side] of ZOOMS) {
+    pageTest(`at ${zoom * 100} % zoom the picture keeps its size, and a click picks`, { viewport: { width: 1280 / zoom, height: 800 / zoom }, deviceScaleFactor: zoom }, async (page) => {
+        const width = await page.locator('#canvas').evaluate((c) => c.clientWidth);
+        console.log(`canvas at ${zoom * 100} % zoom: ${width} CSS pixels`);
+        assert(width >= Math.min(side, 1280 / zoom - 24), `a ${width}-pixel picture`);
+        await expectCanvas(page, width);
+        const mark = (await narration(page)).length;
+        await click(page)(...backgroundIn(await settledFrame(page)));
+        await untilNarration(page, mark, NOTHING);
     });
-
-    await check('block files: one chosen before start-up loads after it, alone; a dropped one is read only as far as start-up reads', async () => {
-        // The runtime held back until the file is chosen.
-        const early = watchErrors(await context.newPage());
-        await early.addInitScript(() => {
-            const instantiate = WebAssembly.instantiate;
-            WebAssembly.instantiate = (...args) => new Promise((go) => (window.startProgram = () => go(instantiate.apply(WebAssembly, args))));
-        });
-        await early.goto(address);
-        await early.locator('#blockfile').setInputFiles({ name: 'cyan.txt', mimeType: 'text/plain', buffer: Buffer.from('c\t-6\t0\t-1.5\t0\t2\n') });
-        expect((await early.locator('#status').textContent()).includes('cyan.txt'), 'no word of the waiting file');
-        await early.evaluate(() => window.startProgram());
-        await untilNarration(early, 0, BANNER + '\n\n\u2014 cyan.txt \u2014\n');
-        const counts = [...hues(await settledFrame(early)).values()].sort((a, b) => b - a);
-        expect(counts[0] > 1000 && counts.slice(1).reduce((a, b) => a + b, 0) < 50, `block colours in pixels: ${counts}`);
-        // 3 MiB with one record: more than start-up reads, without 30 records.
-        const big = Buffer.alloc(3 << 20, ' ');
-        big.write('c\t-5\t0\t3\t1\t3\n');
-        const dropped = await early.evaluateHandle((bytes) => {
-            const transfer = new DataTransfer();
-            transfer.items.add(new File([Uint8Array.from(atob(bytes), (c) => c.charCodeAt(0))], 'big.txt'));
-            return transfer;
-        }, big.toString('base64'));
-        const mark = (await narration(early)).length;
-        await early.dispatchEvent('#canvas', 'drop', { dataTransfer: dropped });
-        await untilNarration(early, mark, '\n\n\u2014 big.txt \u2014\n' + TOO_BIG);
-        const kept = await early.evaluate(() => Module.FS.readdir('/chosen').filter((n) => n[0] !== '.').map((n) => [n, Module.FS.stat('/chosen/' + n).size].join()));
-        expect(kept.join() === `big.txt,${(1 << 20) + 1}`, `files kept: ${kept}`);
-        await early.close();
-    });
-
-    await check('by touch at ratio 2: a tap picks, a long press and the Menu button open the menu, the on-screen keys move the camera', async () => {
-        const phone = await browser.newContext({ viewport: { width: 390, height: 844 }, deviceScaleFactor: 2, hasTouch: true, isMobile: true });
-        const touch = watchErrors(await phone.newPage());
-        const screen = await phone.newCDPSession(touch);
-        await touch.goto(address);
-        await untilNarration(touch, 0, BANNER);
-        await expectCanvas(touch, 366, true);
-        const desktop = await decodePng(touch, readFileSync(join(root, 'docs/screenshot.png')), 500);
-        let d = meanDifference(await settledFrame(touch, 500), desktop);
-        expect(d < 0.02, `the first frame in a 732-pixel buffer, brought to 500, differs from the desktop's by ${d.toFixed(4)}`);
-        const key = (k) => touch.locator(`#keys button[data-key="${k}"]`).tap();
-        for (const k of VIEW_KEYS) await key(k);
-        expect(viewFrame, 'no view by the keyboard to compare with: its check failed');
-        d = meanDifference(await settledFrame(touch, 500), viewFrame);
-        expect(d < 0.02, `the on-screen keys gave a view that differs from the keyboard's by ${d.toFixed(4)}`);
-
-        const tap = async (x, y) => touch.touchscreen.tap(...(await canvasPoint(touch, x, y)));
-        const longPress = async (x, y) => {
-            const [px, py] = await canvasPoint(touch, x, y);
-            await screen.send('Input.dispatchTouchEvent', { type: 'touchStart', touchPoints: [{ x: px, y: py }] });
-            await touch.locator('#menu').waitFor({ timeout: 5000 }).catch(() => {});
-            await screen.send('Input.dispatchTouchEvent', { type: 'touchEnd', touchPoints: [] });
-        };
-        const activate = (element) => element.tap();
-        await checkPicks(touch, tap, longPress, activate);
-
-        await touch.setViewportSize({ width: 1024, height: 600 });
-        await expectCanvas(touch, 576, false);
-        await checkPicks(touch, tap, longPress, activate);
-        await phone.close();
-    });
-
-    await check('no page error and no WebGL error was logged', async () => {
-        expect(glErrors.length === 0, `${glErrors.length} errors, the first ones: ${[...new Set(glErrors)].slice(0, 5).join(' | ')}`);
-    });
-} finally {
-    await browser.close();
-    server.kill();
 }
 
-for (const [name, error] of results) console.log(`${error ? 'FAIL' : 'ok  '} ${name}${error ? ': ' + (error.name === 'Error' ? error.message : error.stack) : ''}`);
-const failed = results.filter(([, e]) => e).length;
-console.log(`${results.length - failed} passed, ${failed} failed`);
-process.exit(failed ? 1 : 0);
+for (const [name, viewport] of [['upright', { width: 390, height: 844 }], ['on its side', { width: 844, height: 390 }]]) {
+    pageTest(`a phone held ${name} at ratio 3 shows eight lines of narration, and a tap picks`, { viewport, deviceScaleFactor: 3, hasTouch: true, isMobile: true }, async (page) => {
+        const lines = await page.locator('#narration').evaluate((n) => (n.clientHeight - 8) / parseFloat(getComputedStyle(n).lineHeight));
+        console.log(`narration on a phone held ${name}: ${lines.toFixed(1)} lines`);
+        assert(lines >= 8, `${lines} lines`);
+        const mark = (await narration(page)).length;
+        const empty = backgroundIn(await settledFrame(page));
+        await page.touchscreen.tap(...(await canvasPoint(page, ...empty)));
+        await untilNarration(page, mark, NOTHING);
+    });
+}
+
+// axe-core's WCAG 2.2 AA rules and best practices: nothing found at rest, with the menu open,
+// and on a phone.
+const AXE_TAGS = ['wcag2a', 'wcag2aa', 'wcag21a', 'wcag21aa', 'wcag22aa', 'best-practice'];
+async function axe(page, state) {
+    const { violations } = await new AxeBuilder({ page }).withTags(AXE_TAGS).analyze();
+    console.log(`axe-core, ${state}: ${violations.length} violations${violations.map((v) => ` ${v.id} (${v.nodes.length})`).join(',')}`);
+    assert.deepEqual(violations.map((v) => `${v.id}: ${v.nodes.map((n) => n.target).join(' ')}`), [], state);
+}
+pageTest('axe-core finds nothing at rest and with the menu open', {}, async (page) => {
+    await axe(page, 'at rest');
+    await page.locator('#menubutton').click();
+    await axe(page, 'menu open');
+});
+pageTest('axe-core finds nothing on a 390 x 844 touch screen at ratio 3', { viewport: { width: 390, height: 844 }, deviceScaleFactor: 3, hasTouch: true, isMobile: true }, async (page) => {
+    await axe(page, 'phone');
+});

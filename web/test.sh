@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The browser test: installs what is missing (emscripten, Chromium, node, npm), builds
-# build-web/, installs playwright-core from the lockfile and drives the page in headless
-# Chromium. Arguments go to test.mjs (--screenshot FILE). Ends with one pass/fail line.
+# build-web/, installs playwright-core, axe-core and Lighthouse from the lockfile, drives the
+# page in headless Chromium and runs Lighthouse on it. Arguments go to test.mjs
+# (--screenshot FILE); with any, Lighthouse is left out. Ends with one pass/fail line.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source tools/lib.sh
@@ -24,7 +25,7 @@ if [ "$(node -p 'process.versions.node.split(".")[0]')" -lt 20 ]; then
 fi
 web/build.sh >/dev/null
 (cd web && npm ci --no-audit --no-fund --loglevel=error >/dev/null)
-if node web/test.mjs build-web "$@"; then
+if node web/test.mjs build-web "$@" && { [ $# -gt 0 ] || node web/lighthouse.mjs build-web; }; then
     echo "Browser test passed ($((SECONDS - start)) s)"
 else
     echo "Browser test FAILED ($((SECONDS - start)) s)"

@@ -11,6 +11,7 @@
 #include "platform/platform.h"
 
 #include "platform/web/clip_space.h"
+#include "platform/web/gl_objects.h"
 
 #include <GL/glext.h>
 
@@ -104,5 +105,11 @@ void forgetMeshArrays(const float *vertices) {
             glDeleteBuffers(1, &k.elementBuffer);
             k = KeptMesh();
         }
+    }
+}
+
+void forgetKeptMeshes() {
+    for (KeptMesh &k : kept) {
+        k = KeptMesh();
     }
 }

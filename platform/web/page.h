@@ -30,6 +30,23 @@ void pageResize(int width, int height);
 // A menu entry chosen: its value, handed to the program's menu callback
 // (platform/web/menu.cpp).
 void pageMenuSelect(int value);
+
+// The scene as the page shows it, as JSON, valid until the next call: the mode ("manual"),
+// the menu entries' values that choose the modes ("modes") and the current one ("mode"),
+// whether the crane is busy, the colours of the block it fetches and of the one it carries
+// ("" for none), and the blocks waiting on the quay in table order, each with its index for
+// pageOrderBlock, its colour's name and its position as the narration prints it:
+// {"manual":0,"mode":2,"modes":[2,1],"busy":0,"fetching":"","carrying":"","blocks":
+// [{"index":0,"colour":"yellow","x":"-5","y":"0","z":"3"},...]}.
+const char *pageScene();
+
+// An order for a block from the page's list: what a click that hits it does (orderBlock).
+void pageOrderBlock(int block);
+
+// The browser gave back the GL context it lost: the platform's GL objects are built again,
+// start-up's GL state set again and the frame drawn again at the canvas's size; the scene
+// is as it was (app/page.cpp, platform/web/context.cpp).
+void pageContextRestored();
 }
 
 // Calls out: functions the page sets on Module before the program starts. Each call is

@@ -8,6 +8,8 @@
 #define GL_GLEXT_PROTOTYPES 1
 #include "platform/platform.h"
 
+#include "platform/web/gl_objects.h"
+
 #include <GL/glext.h>
 
 namespace {
@@ -93,4 +95,10 @@ void chooseShading() {
         glUseProgram(wanted);
         current = wanted;
     }
+}
+
+void forgetLitProgram() {
+    litProgram = 0;
+    buildFailed = false;
+    current = 0;
 }
