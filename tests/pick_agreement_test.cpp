@@ -80,8 +80,6 @@ class PickAgreement : public GLTest {
         setCameraDefaults();
     }
     void TearDown() override {
-        heldBlock = -1;
-        manualMode = 0;
         GLTest::TearDown();
         std::printf("%d pixels, %d with a block in the region (%d with two blocks or more), %d "
                     "hit and %d block differences\n",

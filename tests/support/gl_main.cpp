@@ -9,11 +9,13 @@
 #include "platform/platform.h"
 #include <gtest/gtest.h>
 
-int testWindow = 0;
+static int testWindow = 0; // its context is current in every test
 
 static void noDisplay() {}
 
 void GLTest::TearDown() {
+    heldBlock = -1;
+    manualMode = 0;
     EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
 }
 

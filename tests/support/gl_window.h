@@ -5,9 +5,7 @@
 #include <gtest/gtest.h>
 #include <string>
 
-extern int testWindow; // GLUT window id; its context is current in every test
-
-// A suite whose every case must leave no GL error behind.
+// A suite whose every case must leave no GL error behind, and no block held nor manual mode.
 class GLTest : public testing::Test {
   protected:
     void TearDown() override;

@@ -238,7 +238,7 @@ VincaProcess runToEnd(const std::vector<std::string> &args, int timeoutMs) {
     return p;
 }
 
-std::string shell(const std::string &command) {
+static std::string shell(const std::string &command) {
     std::string result;
     FILE *pipe = popen(command.c_str(), "r");
     if (pipe == nullptr) {
@@ -285,12 +285,11 @@ std::string findVincaWindow(int timeoutMs) {
     return id;
 }
 
-bool menuShown() {
-    return !xdotool("search --onlyvisible --name '^freeglut menu$'").empty();
-}
-
-bool waitForMenu(bool shown, int timeoutMs) {
-    return waitUntil([&] { return menuShown() == shown; }, timeoutMs);
+// Polls the X server until a GLUT pop-up menu is shown (shown true) or gone (false).
+static bool waitForMenu(bool shown, int timeoutMs = 10000) {
+    return waitUntil(
+        [&] { return xdotool("search --onlyvisible --name '^freeglut menu$'").empty() != shown; },
+        timeoutMs);
 }
 
 bool chooseMenu(const std::string &window, int entry) {
@@ -349,14 +348,7 @@ std::string writeTempFile(const std::string &text) {
     if (fd < 0) {
         return "";
     }
-    size_t done = 0;
-    while (done < text.size()) {
-        ssize_t n = write(fd, text.data() + done, text.size() - done);
-        if (n <= 0) {
-            break;
-        }
-        done += static_cast<size_t>(n);
-    }
     close(fd);
+    std::ofstream(path, std::ios::binary) << text;
     return path;
 }

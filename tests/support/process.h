@@ -73,9 +73,7 @@ struct StopAtScopeEnd {
 // Runs the binary to its end; out and status of the result are filled in.
 VincaProcess runToEnd(const std::vector<std::string> &args, int timeoutMs = 20000);
 
-// Runs a shell command, returns its standard output.
-std::string shell(const std::string &command);
-std::string xdotool(const std::string &args); // its errors discarded
+std::string xdotool(const std::string &args); // its output; its errors discarded
 
 // Polls done every 20 ms until it holds (true) or timeoutMs passes (false).
 bool waitUntil(const std::function<bool()> &done, int timeoutMs = 10000);
@@ -91,12 +89,6 @@ bool chooseMenu(const std::string &window, int entry);
 // X window id of the program's window (waits for it), or "" if none shows up.
 std::string findVincaWindow(int timeoutMs = 10000);
 std::string windowSearch(); // xdotool's search for the program's mapped windows, by title
-
-// True while a GLUT pop-up menu is on screen.
-bool menuShown();
-
-// Polls the X server until a menu is shown (shown true) or gone (false); false on time-out.
-bool waitForMenu(bool shown, int timeoutMs = 10000);
 
 // Writes text to a fresh temporary file and returns its path.
 std::string writeTempFile(const std::string &text);
