@@ -66,18 +66,9 @@ class PickAgreement : public GLTest {
   protected:
     void SetUp() override {
         ASSERT_EQ(singleThreaded, 0);
-        ensureCylinder();
-        windowWidth = windowHeight = SIZE;
-        glViewport(0, 0, SIZE, SIZE);
-        for (GLenum capability : {GL_LIGHTING, GL_LIGHT0, GL_LIGHT1, GL_DEPTH_TEST, GL_NORMALIZE}) {
-            glEnable(capability);
-        }
-        blockCount = 0;
-        heldBlock = targetBlock = -1;
-        manualMode = 0;
+        loadStartUpState(nullptr);
         readyForOrder = 1;
         setRestPose();
-        setCameraDefaults();
     }
     void TearDown() override {
         GLTest::TearDown();

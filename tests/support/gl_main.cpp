@@ -50,7 +50,10 @@ void loadStartUpState(const char *blockFile) {
     reshape(500, 500);
     initGlState();
     ensureCylinder();
-    loadBlocks(blockFile);
+    blockCount = 0;
+    if (blockFile != nullptr) {
+        loadBlocks(blockFile);
+    }
     manualMode = 0;
     heldBlock = targetBlock = -1;
 }

@@ -18,8 +18,8 @@ void ensureCylinder(); // builds unitCylinder unless it is built
 bool loadBlocks(const char *path);
 void loadBlockText(const std::string &text);
 
-// The state the program's start-up leaves before its first frame, on blockFile, in the test
-// window: camera, projection, mesh, enables, lights and the blocks as read.
+// The state the program's start-up leaves before its first frame, on blockFile (none: no
+// block), in the test window: camera, projection, mesh, enables, lights and the blocks as read.
 void loadStartUpState(const char *blockFile);
 
 #endif
