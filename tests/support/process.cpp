@@ -19,18 +19,17 @@
 #include <thread>
 #include <unistd.h>
 
-static bool dropToNobody = false;         // set by startProcessAsNobody around startProcess
-static const char *childLocale = nullptr; // LC_ALL for the child, set around startProcess
+static bool dropToNobody = false; // set by startProcessAsNobody around startProcess
 
 static long long nowMs() {
     using namespace std::chrono;
     return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
 }
 
-[[noreturn]] static void execChild(const std::string &program,
-                                   const std::vector<std::string> &args) {
-    if (childLocale != nullptr) {
-        setenv("LC_ALL", childLocale, 1);
+[[noreturn]] static void execChild(const std::string &program, const std::vector<std::string> &args,
+                                   const char *locale) {
+    if (locale != nullptr) {
+        setenv("LC_ALL", locale, 1);
     }
     signal(SIGINT, SIG_DFL); // as from a terminal, even under a runner that ignores Ctrl-C
     std::vector<char *> argv;
@@ -53,8 +52,8 @@ static bool started(VincaProcess *p, pid_t pid, int outFd) {
     return true;
 }
 
-bool startProcess(VincaProcess *p, const std::vector<std::string> &args,
-                  const std::string &binary) {
+bool startProcess(VincaProcess *p, const std::vector<std::string> &args, const std::string &binary,
+                  const char *locale) {
     std::string program = binary.empty() ? std::string(VINCA_BINARY) : binary;
     int fds[2];
     if (pipe(fds) != 0) {
@@ -79,7 +78,7 @@ bool startProcess(VincaProcess *p, const std::vector<std::string> &args,
             (setgroups(0, nullptr) != 0 || setgid(65534) != 0 || setuid(65534) != 0)) {
             _exit(126);
         }
-        execChild(program, args);
+        execChild(program, args, locale);
     }
     close(fds[1]);
     return started(p, pid, fds[0]);
@@ -96,22 +95,13 @@ bool startProcessOnTerminal(VincaProcess *p, const std::vector<std::string> &arg
         return false;
     }
     if (pid == 0) {
-        childLocale = locale.c_str();
         int devNull = open("/dev/null", O_WRONLY);
         if (devNull >= 0) {
             dup2(devNull, STDERR_FILENO);
         }
-        execChild(VINCA_BINARY, args);
+        execChild(VINCA_BINARY, args, locale.c_str());
     }
     return started(p, pid, master);
-}
-
-bool startProcessWithLocale(VincaProcess *p, const std::vector<std::string> &args,
-                            const std::string &locale) {
-    childLocale = locale.c_str();
-    bool ok = startProcess(p, args);
-    childLocale = nullptr;
-    return ok;
 }
 
 static std::string nobodyDir; // holds the copy of the binary that nobody may run

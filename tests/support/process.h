@@ -35,18 +35,14 @@ const std::string COLOUR_ERROR = std::string(READ_ERROR_TEXT) + COLOUR_ERROR_TEX
 // log is removed.
 std::string glErrors(VincaProcess *p);
 
-// Starts the binary (VINCA_BINARY unless given) with args; stderr goes to p->glLog if set
-// (see glErrors), else is discarded.
+// Starts the binary (VINCA_BINARY unless given) with args, and LC_ALL set to locale if given;
+// stderr goes to p->glLog if set (see glErrors), else is discarded.
 bool startProcess(VincaProcess *p, const std::vector<std::string> &args,
-                  const std::string &binary = "");
+                  const std::string &binary = "", const char *locale = nullptr);
 
 // As startProcess, but when run as root the child drops to nobody (uid/gid 65534) and runs
 // a world-executable copy of the binary, so file permissions apply as to an ordinary user.
 bool startProcessAsNobody(VincaProcess *p, const std::vector<std::string> &args);
-
-// As startProcess with LC_ALL set to locale, standard output a pipe.
-bool startProcessWithLocale(VincaProcess *p, const std::vector<std::string> &args,
-                            const std::string &locale);
 
 // As startProcess with LC_ALL set to locale, standard output a raw pseudo-terminal.
 bool startProcessOnTerminal(VincaProcess *p, const std::vector<std::string> &args,
