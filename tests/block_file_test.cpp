@@ -50,6 +50,12 @@ static void load(const std::string &text, void (*reader)(std::FILE *) = readBloc
     append(text, reader);
 }
 
+// As load, the messages sent to stderr, where a death test sees them.
+static void loadToStderr(const std::string &text, void (*reader)(std::FILE *) = readBlockFile) {
+    dup2(2, 1);
+    load(text, reader);
+}
+
 static std::string records(int from, int to, int color) {
     std::string text;
     for (int i = from; i <= to; i++) {
@@ -154,13 +160,8 @@ TEST(BlockReaderDeathTest, ColourOutsideRangeEndsWithStatus1) {
     for (const char *bad : {"-1", "12"}) {
         SCOPED_TRACE(bad);
         std::string text = records(1, 2, 4) + "c -5 0 3 0 " + bad + "\nc -5 0 4 0 1\n";
-        // The messages go to stdout; send them to stderr where the death test can see them.
         EXPECT_EXIT(
-            {
-                dup2(2, 1);
-                load(text);
-            },
-            testing::ExitedWithCode(1),
+            loadToStderr(text), testing::ExitedWithCode(1),
             "^\nError al leer fichero de datos\\.\\. \nEl color de la caja tiene que ser un "
             "entero perteneciente a \\[0,11\\]$");
     }
@@ -289,11 +290,6 @@ TEST(BlockLoaderDeathTest, PastTheBoundWithoutAFullTableEndsWithStatus1) {
         {cutAfter("c\t1\t0\t0"), cutRecord},
     };
     for (const auto &c : cases) {
-        EXPECT_EXIT(
-            {
-                dup2(2, 1);
-                load(c.text, loadBlockFile);
-            },
-            testing::ExitedWithCode(1), c.message);
+        EXPECT_EXIT(loadToStderr(c.text, loadBlockFile), testing::ExitedWithCode(1), c.message);
     }
 }

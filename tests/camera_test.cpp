@@ -3,9 +3,9 @@
 #include "camera/camera.h"
 #include "support/feedback.h"
 #include "support/gl_window.h"
+#include "support/process.h"
 
 #include <GL/freeglut.h>
-#include <chrono>
 #include <cmath>
 #include <cstring>
 #include <string>
@@ -26,9 +26,7 @@ class CameraTest : public GLTest {
     static void SetUpTestSuite() {
         glutDisplayFunc([] { displays++; });
         glutShowWindow();
-        auto end = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-        while (redisplays() == 0 && std::chrono::steady_clock::now() < end) { // first expose
-        }
+        waitUntil([] { return redisplays() > 0; }); // the first expose
     }
     void SetUp() override {
         setCameraDefaults();

@@ -43,7 +43,7 @@ TEST(Console, AccentsAreUtf8OnlyOnAUtf8Terminal) {
         VincaProcess p;
         StopAtScopeEnd stop{&p};
         ASSERT_TRUE(c.terminal ? startProcessOnTerminal(&p, {c.file}, c.locale)
-                               : startProcessWithLocale(&p, {c.file}, c.locale));
+                               : startProcess(&p, {c.file}, "", c.locale));
         waitForOutput(&p, c.out, 10000);
         EXPECT_EQ(p.out, c.out);
     }

@@ -14,11 +14,6 @@ class CraneTest : public GLTest {
         blockTable[0] = {-5.0f, 0.0f, 3.0f, 1, 4, 1};
         blockCount = 1;
     }
-    void TearDown() override {
-        heldBlock = -1;
-        manualMode = 0;
-        GLTest::TearDown();
-    }
 };
 
 // Cylinders in drawing order: 4 legs, tower, boom, cable, arm and drop of each finger, block.

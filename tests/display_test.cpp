@@ -12,15 +12,8 @@
 
 class DisplayTest : public GLTest {
   protected:
-    void SetUp() override { // start-up's state on the sample block file
-        ensureCylinder();
-        setCameraDefaults();
-        heldBlock = manualMode = 0;
-        ASSERT_TRUE(loadBlocks(VINCA_SOURCE_DIR "/data/blocks.txt"));
-        heldBlock = -1;
-        for (GLenum capability : {GL_LIGHTING, GL_LIGHT0, GL_LIGHT1, GL_DEPTH_TEST, GL_NORMALIZE}) {
-            glEnable(capability);
-        }
+    void SetUp() override {
+        loadStartUpState(VINCA_SOURCE_DIR "/data/blocks.txt");
     }
     static std::vector<float> view() {
         std::vector<float> m(16);

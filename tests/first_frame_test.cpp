@@ -11,12 +11,10 @@
 
 #include "platform/platform.h"
 #include <algorithm>
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <gtest/gtest.h>
 #include <string>
-#include <thread>
 #include <unistd.h>
 #include <vector>
 // After gtest: Xlib's macros (None, Bool) would clash with its names.
@@ -151,16 +149,10 @@ TEST(FirstFrame, ProgramShowsTheFrameTheLibraryDraws) {
     Image observed;
     Difference d;
     d.pixelsOff = SIZE * SIZE;
-    auto end = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-    while (std::chrono::steady_clock::now() < end) {
-        if (grabWindow(x, window, &observed)) {
-            d = compare(expected, observed);
-            if (d.pixelsOff <= PIXELS_ALLOWED_OFF) {
-                break;
-            }
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    }
+    waitUntil([&] {
+        d = grabWindow(x, window, &observed) ? compare(expected, observed) : d;
+        return d.pixelsOff <= PIXELS_ALLOWED_OFF;
+    });
     XCloseDisplay(x);
     EXPECT_LE(d.pixelsOff, PIXELS_ALLOWED_OFF)
         << "pixels of the program's window differing from the library's frame by more than "

@@ -20,8 +20,8 @@
 #include "platform/platform.h"
 #include <cmath>
 #include <cstdint>
-#include <cstdio>
 #include <cstdlib>
+#include <fstream>
 #include <gtest/gtest.h>
 #include <string>
 #include <vector>
@@ -62,33 +62,25 @@ std::vector<std::vector<float>> capturedFrames() {
 
 // File layout: per frame a uint32 float count, then the floats, all native byte order.
 bool writeFrames(const std::string &path, const std::vector<std::vector<float>> &frames) {
-    std::FILE *out = std::fopen(path.c_str(), "wb");
-    if (out == nullptr) {
-        return false;
-    }
+    std::ofstream out(path, std::ios::binary);
     for (const std::vector<float> &f : frames) {
         uint32_t n = static_cast<uint32_t>(f.size());
-        std::fwrite(&n, sizeof n, 1, out);
-        std::fwrite(f.data(), sizeof(float), f.size(), out);
+        out.write(reinterpret_cast<const char *>(&n), sizeof n);
+        out.write(reinterpret_cast<const char *>(f.data()), sizeof(float) * n);
     }
-    return std::fclose(out) == 0;
+    return static_cast<bool>(out.flush());
 }
 
 std::vector<std::vector<float>> readFrames(const std::string &path) {
     std::vector<std::vector<float>> frames;
-    std::FILE *in = std::fopen(path.c_str(), "rb");
-    if (in == nullptr) {
-        return frames;
-    }
-    uint32_t n = 0;
-    while (std::fread(&n, sizeof n, 1, in) == 1) {
+    std::ifstream in(path, std::ios::binary);
+    for (uint32_t n = 0; in.read(reinterpret_cast<char *>(&n), sizeof n);) {
         std::vector<float> f(n);
-        if (std::fread(f.data(), sizeof(float), n, in) != n) {
+        if (!in.read(reinterpret_cast<char *>(f.data()), sizeof(float) * n)) {
             break;
         }
         frames.push_back(f);
     }
-    std::fclose(in);
     return frames;
 }
 

@@ -66,22 +66,11 @@ class PickAgreement : public GLTest {
   protected:
     void SetUp() override {
         ASSERT_EQ(singleThreaded, 0);
-        ensureCylinder();
-        windowWidth = windowHeight = SIZE;
-        glViewport(0, 0, SIZE, SIZE);
-        for (GLenum capability : {GL_LIGHTING, GL_LIGHT0, GL_LIGHT1, GL_DEPTH_TEST, GL_NORMALIZE}) {
-            glEnable(capability);
-        }
-        blockCount = 0;
-        heldBlock = targetBlock = -1;
-        manualMode = 0;
+        loadStartUpState(nullptr);
         readyForOrder = 1;
         setRestPose();
-        setCameraDefaults();
     }
     void TearDown() override {
-        heldBlock = -1;
-        manualMode = 0;
         GLTest::TearDown();
         std::printf("%d pixels, %d with a block in the region (%d with two blocks or more), %d "
                     "hit and %d block differences\n",

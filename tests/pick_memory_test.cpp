@@ -26,10 +26,7 @@ TEST_F(PickMemory, ThousandPicksKeepResidentMemoryFlat) {
 #if defined(__SANITIZE_ADDRESS__)
     GTEST_SKIP() << "the sanitizer's quarantine holds freed memory; the plain build runs this";
 #endif
-    ensureCylinder();
-    setCameraDefaults();
-    reshape(500, 500);
-    ASSERT_TRUE(loadBlocks(VINCA_SOURCE_DIR "/data/blocks.txt"));
+    loadStartUpState(VINCA_SOURCE_DIR "/data/blocks.txt");
     ASSERT_EQ(blockCount, 10);
     int bx, by, block = -1;
     blockPixel({blockTable[5].x, blockTable[5].y, blockTable[5].z}, 500, 500, &bx, &by);

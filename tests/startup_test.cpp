@@ -76,7 +76,7 @@ TEST(Startup, LoadsAndQuitsOnQ) {
             stopProcess(&p);
             continue;
         }
-        shell("xdotool key --window " + window + " q 2>/dev/null");
+        xdotool("key --window " + window + " q");
         EXPECT_TRUE(waitForExit(&p, 10000)) << "still running after q";
         EXPECT_EQ(p.out, BANNER);
         EXPECT_EQ(p.status, 0);

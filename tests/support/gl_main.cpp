@@ -9,11 +9,13 @@
 #include "platform/platform.h"
 #include <gtest/gtest.h>
 
-int testWindow = 0;
+static int testWindow = 0; // its context is current in every test
 
 static void noDisplay() {}
 
 void GLTest::TearDown() {
+    heldBlock = -1;
+    manualMode = 0;
     EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
 }
 
@@ -48,7 +50,10 @@ void loadStartUpState(const char *blockFile) {
     reshape(500, 500);
     initGlState();
     ensureCylinder();
-    loadBlocks(blockFile);
+    blockCount = 0;
+    if (blockFile != nullptr) {
+        loadBlocks(blockFile);
+    }
     manualMode = 0;
     heldBlock = targetBlock = -1;
 }

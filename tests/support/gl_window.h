@@ -5,9 +5,7 @@
 #include <gtest/gtest.h>
 #include <string>
 
-extern int testWindow; // GLUT window id; its context is current in every test
-
-// A suite whose every case must leave no GL error behind.
+// A suite whose every case must leave no GL error behind, and no block held nor manual mode.
 class GLTest : public testing::Test {
   protected:
     void TearDown() override;
@@ -20,8 +18,8 @@ void ensureCylinder(); // builds unitCylinder unless it is built
 bool loadBlocks(const char *path);
 void loadBlockText(const std::string &text);
 
-// The state the program's start-up leaves before its first frame, on blockFile, in the test
-// window: camera, projection, mesh, enables, lights and the blocks as read.
+// The state the program's start-up leaves before its first frame, on blockFile (none: no
+// block), in the test window: camera, projection, mesh, enables, lights and the blocks as read.
 void loadStartUpState(const char *blockFile);
 
 #endif

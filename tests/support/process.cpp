@@ -19,8 +19,7 @@
 #include <thread>
 #include <unistd.h>
 
-static bool dropToNobody = false;         // set by startProcessAsNobody around startProcess
-static const char *childLocale = nullptr; // LC_ALL for the child, set around startProcess
+static bool dropToNobody = false; // set by startProcessAsNobody around startProcess
 
 // VINCA_PROGRAM's command where one is given (process.h), else the build's binary.
 static std::string programUnderTest() {
@@ -37,10 +36,10 @@ static long long nowMs() {
     return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
 }
 
-[[noreturn]] static void execChild(const std::string &program,
-                                   const std::vector<std::string> &args) {
-    if (childLocale != nullptr) {
-        setenv("LC_ALL", childLocale, 1);
+[[noreturn]] static void execChild(const std::string &program, const std::vector<std::string> &args,
+                                   const char *locale) {
+    if (locale != nullptr) {
+        setenv("LC_ALL", locale, 1);
     }
     signal(SIGINT, SIG_DFL); // as from a terminal, even under a runner that ignores Ctrl-C
     std::vector<char *> argv;
@@ -63,8 +62,8 @@ static bool started(VincaProcess *p, pid_t pid, int outFd) {
     return true;
 }
 
-bool startProcess(VincaProcess *p, const std::vector<std::string> &args,
-                  const std::string &binary) {
+bool startProcess(VincaProcess *p, const std::vector<std::string> &args, const std::string &binary,
+                  const char *locale) {
     std::string program = binary.empty() ? programUnderTest() : binary;
     int fds[2];
     if (pipe(fds) != 0) {
@@ -89,7 +88,7 @@ bool startProcess(VincaProcess *p, const std::vector<std::string> &args,
             (setgroups(0, nullptr) != 0 || setgid(65534) != 0 || setuid(65534) != 0)) {
             _exit(126);
         }
-        execChild(program, args);
+        execChild(program, args, locale);
     }
     close(fds[1]);
     return started(p, pid, fds[0]);
@@ -106,22 +105,13 @@ bool startProcessOnTerminal(VincaProcess *p, const std::vector<std::string> &arg
         return false;
     }
     if (pid == 0) {
-        childLocale = locale.c_str();
         int devNull = open("/dev/null", O_WRONLY);
         if (devNull >= 0) {
             dup2(devNull, STDERR_FILENO);
         }
-        execChild(programUnderTest(), args);
+        execChild(programUnderTest(), args, locale.c_str());
     }
     return started(p, pid, master);
-}
-
-bool startProcessWithLocale(VincaProcess *p, const std::vector<std::string> &args,
-                            const std::string &locale) {
-    childLocale = locale.c_str();
-    bool ok = startProcess(p, args);
-    childLocale = nullptr;
-    return ok;
 }
 
 static std::string nobodyDir; // holds the copy of the binary that nobody may run
@@ -248,7 +238,7 @@ VincaProcess runToEnd(const std::vector<std::string> &args, int timeoutMs) {
     return p;
 }
 
-std::string shell(const std::string &command) {
+static std::string shell(const std::string &command) {
     std::string result;
     FILE *pipe = popen(command.c_str(), "r");
     if (pipe == nullptr) {
@@ -301,12 +291,11 @@ std::string findVincaWindow(int timeoutMs) {
     return id;
 }
 
-bool menuShown() {
-    return !xdotool("search --onlyvisible --name '^freeglut menu$'").empty();
-}
-
-bool waitForMenu(bool shown, int timeoutMs) {
-    return waitUntil([&] { return menuShown() == shown; }, timeoutMs);
+// Polls the X server until a GLUT pop-up menu is shown (shown true) or gone (false).
+static bool waitForMenu(bool shown, int timeoutMs = 10000) {
+    return waitUntil(
+        [&] { return xdotool("search --onlyvisible --name '^freeglut menu$'").empty() != shown; },
+        timeoutMs);
 }
 
 bool chooseMenu(const std::string &window, int entry) {
@@ -365,14 +354,7 @@ std::string writeTempFile(const std::string &text) {
     if (fd < 0) {
         return "";
     }
-    size_t done = 0;
-    while (done < text.size()) {
-        ssize_t n = write(fd, text.data() + done, text.size() - done);
-        if (n <= 0) {
-            break;
-        }
-        done += static_cast<size_t>(n);
-    }
     close(fd);
+    std::ofstream(path, std::ios::binary) << text;
     return path;
 }

@@ -39,18 +39,15 @@ std::string glErrors(VincaProcess *p);
 // tools/windows_test.sh) instead of the build's binary; it takes the same arguments.
 bool programGiven();
 
-// Starts the binary (VINCA_BINARY or VINCA_PROGRAM's command, unless given) with args; stderr
-// goes to p->glLog if set (see glErrors), else is discarded.
+// Starts the binary (VINCA_BINARY or VINCA_PROGRAM's command, unless given) with args, and
+// LC_ALL set to locale if given; stderr goes to p->glLog if set (see glErrors), else is
+// discarded.
 bool startProcess(VincaProcess *p, const std::vector<std::string> &args,
-                  const std::string &binary = "");
+                  const std::string &binary = "", const char *locale = nullptr);
 
 // As startProcess, but when run as root the child drops to nobody (uid/gid 65534) and runs
 // a world-executable copy of the binary, so file permissions apply as to an ordinary user.
 bool startProcessAsNobody(VincaProcess *p, const std::vector<std::string> &args);
-
-// As startProcess with LC_ALL set to locale, standard output a pipe.
-bool startProcessWithLocale(VincaProcess *p, const std::vector<std::string> &args,
-                            const std::string &locale);
 
 // As startProcess with LC_ALL set to locale, standard output a raw pseudo-terminal.
 bool startProcessOnTerminal(VincaProcess *p, const std::vector<std::string> &args,
@@ -77,9 +74,7 @@ struct StopAtScopeEnd {
 // Runs the binary to its end; out and status of the result are filled in.
 VincaProcess runToEnd(const std::vector<std::string> &args, int timeoutMs = 20000);
 
-// Runs a shell command, returns its standard output.
-std::string shell(const std::string &command);
-std::string xdotool(const std::string &args); // its errors discarded
+std::string xdotool(const std::string &args); // its output; its errors discarded
 
 // Polls done every 20 ms until it holds (true) or timeoutMs passes (false).
 bool waitUntil(const std::function<bool()> &done, int timeoutMs = 10000);
@@ -100,12 +95,6 @@ std::string windowSearch(); // xdotool's search for the program's mapped windows
 // pointer is; a program under wine takes them only once focused (programGiven()), which is
 // done only then, as a focus once set stays when the window goes.
 void readyForKeys(const std::string &window);
-
-// True while a GLUT pop-up menu is on screen.
-bool menuShown();
-
-// Polls the X server until a menu is shown (shown true) or gone (false); false on time-out.
-bool waitForMenu(bool shown, int timeoutMs = 10000);
 
 // Writes text to a fresh temporary file and returns its path.
 std::string writeTempFile(const std::string &text);
