@@ -299,15 +299,13 @@ static bool waitForMenu(bool shown, int timeoutMs = 10000) {
 }
 
 bool chooseMenu(const std::string &window, int entry) {
-    // freeglut opens the menu with its corner at the pointer, so the right button released
-    // there once it shows leaves it open (released sooner, it may close it; released on an entry
-    // after a drag, it picks nothing once the window is away from the screen's corner).
-    // Entries are 26 pixels high.
-    const int x = 20, y = 20, entryHeight = 26;
+    // freeglut opens the menu with its corner at the pointer, on the right button's press;
+    // a click on an entry then chooses it. Entries are 26 pixels high.
+    const int x = 100, y = 100, entryHeight = 26;
     xdotool("mousemove --window " + window + " " + std::to_string(x) + " " + std::to_string(y) +
-            " mousedown 3");
+            " click 3");
     bool opened = waitForMenu(true);
-    xdotool("mouseup 3 mousemove --window " + window + " " + std::to_string(x + 50) + " " +
+    xdotool("mousemove --window " + window + " " + std::to_string(x + 40) + " " +
             std::to_string(y + entryHeight / 2 + entryHeight * entry) + " click 1");
     return opened && waitForMenu(false);
 }
