@@ -94,7 +94,7 @@ TEST(Console, HelpAndVersionAnswerWithoutAWindow) {
 
 // Under wine (programGiven()) a terminal is a Windows console, drawn by a console host that
 // adds escapes and carriage returns of its own: what it shows must be the letters written,
-// not the OEM code page's symbols for their bytes (ñ as ±).
+// not the OEM code page's symbols for their bytes (n with tilde as a plus-minus sign).
 TEST(Console, WindowsConsoleShowsTheLetters) {
     if (!programGiven()) {
         GTEST_SKIP() << "a Windows console is met only under wine";
