@@ -1,10 +1,5 @@
-// The browser build in the system's Chromium, each check on a page of its own: the page loads
-// (over http and from disk) and says what to do, its first frame is the desktop's, a click, a
-// tap or the list of blocks orders a block with the desktop's narration, the stop offers Start
-// again, the menu's manual mode takes a key, the on-screen keys and the long press behave when
-// a release is lost, block files load as the desktop reads them, the picture survives a lost
-// GL context, the layout keeps the picture at any zoom, and axe-core finds nothing. No page
-// error and no WebGL error may be logged.
+// The browser build in the system's Chromium, each check on a page of its own; none may log a
+// page error or a WebGL error.
 // node test.mjs BUILD_DIR [--screenshot FILE]
 import { spawn } from 'node:child_process';
 import { readFileSync } from 'node:fs';
@@ -26,15 +21,9 @@ function cText(file, name) {
     const source = readFileSync(join(root, file), 'latin1');
     const definition = source.match(new RegExp(`\\b${name}(?:\\[\\])? =\\s*(\\{[^}]*\\}|(?:\\s*"(?:[^"\\\\]|\\\\.)*")+)`));
     assert(definition, `${name} not found in ${file}`);
-    const bytes = [];
-    for (const [, literal] of definition[1].matchAll(/"((?:[^"\\]|\\.)*)"/g)) {
-        for (const [, escape, plain] of literal.matchAll(/\\(x[0-9a-fA-F]+|.)|(.)/gs)) {
-            if (plain !== undefined) bytes.push(plain.charCodeAt(0));
-            else if (escape[0] === 'x') bytes.push(parseInt(escape.slice(1), 16));
-            else bytes.push({ n: 10, t: 9 }[escape] ?? escape.charCodeAt(0));
-        }
-    }
-    return new TextDecoder('windows-1252').decode(new Uint8Array(bytes));
+    const byte = (escape) => (escape[0] === 'x' ? parseInt(escape.slice(1), 16) : { n: 10, t: 9 }[escape] ?? escape.charCodeAt(0));
+    const text = [...definition[1].matchAll(/"((?:[^"\\]|\\.)*)"/g)].map(([, literal]) => literal.replace(/\\(x[0-9a-fA-F]+|.)/gs, (_, escape) => String.fromCharCode(byte(escape))));
+    return new TextDecoder('windows-1252').decode(Uint8Array.from(text.join(''), (c) => c.charCodeAt(0)));
 }
 // The program's own texts, from its header, as the console prints them.
 const BANNER = cText('app/app.h', 'BANNER_TEXT'); // printed in parts
@@ -52,10 +41,18 @@ const pageConstant = (name) => Number(pageSource.match(new RegExp(`\\b${name} = 
 const [LONG_PRESS_MS, REPEAT_DELAY_MS, REPEAT_MS, MIN_SIDE] = ['LONG_PRESS_MS', 'REPEAT_DELAY_MS', 'REPEAT_MS', 'MIN_SIDE'].map(pageConstant);
 const SAMPLE = join(root, 'data/blocks.txt');
 const FIRST_FRAME = readFileSync(join(root, 'tests/data/first_frame.png'));
+const PHONE = (ratio, viewport = { width: 390, height: 844 }) => ({ viewport, deviceScaleFactor: ratio, hasTouch: true, isMobile: true });
 
 const narration = (page) => page.locator('#narration').textContent();
 const untilNarration = (page, mark, ending, options) =>
     page.waitForFunction(([m, e]) => document.getElementById('narration').textContent.slice(m).endsWith(e), [mark, ending], options);
+// Does act and waits until what the narration says from then on ends in ending; gives where that starts.
+async function narrates(page, act, ending) {
+    const mark = (await narration(page)).length;
+    await act();
+    await untilNarration(page, mark, ending);
+    return mark;
+}
 const pause = (page, ms) => page.evaluate((t) => new Promise((done) => setTimeout(done, t)), ms); // the page's own clock
 const frames = (page, n) => page.evaluate((k) => new Promise((done) => { const next = () => (k-- > 0 ? requestAnimationFrame(next) : done()); next(); }), n);
 
@@ -67,17 +64,13 @@ async function canvasPixels(page, side) {
     return decodePng(page, png, side ?? (await canvas.evaluate((c) => c.clientWidth)));
 }
 async function decodePng(page, png, side) {
-    const base64 = await page.evaluate(async ([data, side]) => {
-        const blob = new Blob([Uint8Array.from(atob(data), (c) => c.charCodeAt(0))]);
-        const image = await createImageBitmap(blob, { colorSpaceConversion: 'none', premultiplyAlpha: 'none', resizeWidth: side, resizeHeight: side, resizeQuality: 'high' });
+    const rgba = await page.evaluate(async ([png, side]) => {
+        const image = await createImageBitmap(new Blob([png]), { colorSpaceConversion: 'none', premultiplyAlpha: 'none', resizeWidth: side, resizeHeight: side, resizeQuality: 'high' });
         const context = new OffscreenCanvas(side, side).getContext('2d');
         context.drawImage(image, 0, 0);
-        const bytes = context.getImageData(0, 0, side, side).data;
-        let text = '';
-        for (let i = 0; i < bytes.length; i += 8192) text += String.fromCharCode(...bytes.subarray(i, i + 8192));
-        return btoa(text);
-    }, [png.toString('base64'), side]);
-    return Object.assign(Buffer.from(base64, 'base64'), { side });
+        return context.getImageData(0, 0, side, side).data;
+    }, [new Uint8Array(png), side]);
+    return Object.assign(Buffer.from(rgba.buffer, rgba.byteOffset, rgba.byteLength), { side });
 }
 const rgb = (image, x, y) => [...image.subarray((y * image.side + x) * 4, (y * image.side + x) * 4 + 3)];
 const meanDifference = (a, b) => a.reduce((sum, v, i) => sum + (i % 4 === 3 ? 0 : Math.abs(v - b[i])), 0) / ((a.length / 4) * 3 * 255);
@@ -163,26 +156,32 @@ after(async () => {
     server?.kill();
 });
 
-// Each check's page, in a context of its own (WINDOW_500 unless told),
-// its errors collected: thrown ones, and WebGL's as the console reports them (emscripten's
-// notice that it emulates GL and ANGLE's notes on performance are not errors). None may be
-// logged by the end of the check. The page is loaded, the banner shown, unless load is false.
+// A page of context, loaded and the banner shown unless load is false, logging into the running
+// check's errors: thrown ones, and WebGL's as the console reports them (emscripten's notice that
+// it emulates GL and ANGLE's notes on performance are not errors).
 const GL_NOTICE = /^WARNING: using emscripten GL emulation|GL Driver Message \(OpenGL, Performance,/;
+let errors;
+async function openPage(context, load = true) {
+    const page = await context.newPage();
+    page.on('pageerror', (e) => errors.push(`page error: ${e.message}`));
+    page.on('console', (m) => {
+        const text = m.text();
+        if ((m.type() === 'error' || m.type() === 'warning') && /WebGL|GL_/.test(text) && !GL_NOTICE.test(text)) errors.push(`${m.type()}: ${text}`);
+    });
+    if (load) {
+        await page.goto(address);
+        await untilNarration(page, 0, BANNER);
+    }
+    return page;
+}
+// Each check's page in a context of its own (WINDOW_500 unless told); none of the check's pages
+// may have logged an error by its end.
 function pageTest(name, options, body) {
     test(name, async () => {
         const context = await browser.newContext({ viewport: WINDOW_500, ...options });
-        const page = await context.newPage(), errors = [];
-        page.on('pageerror', (e) => errors.push(`page error: ${e.message}`));
-        page.on('console', (m) => {
-            const text = m.text();
-            if ((m.type() === 'error' || m.type() === 'warning') && /WebGL|GL_/.test(text) && !GL_NOTICE.test(text)) errors.push(`${m.type()}: ${text}`);
-        });
+        errors = [];
         try {
-            if (options.load !== false) {
-                await page.goto(address);
-                await untilNarration(page, 0, BANNER);
-            }
-            await body(page, context);
+            await body(await openPage(context, options.load !== false));
             assert.deepEqual([...new Set(errors)].slice(0, 5), [], 'errors were logged');
         } finally {
             await context.close();
@@ -203,8 +202,7 @@ async function expectCanvas(page, side, narrationBelow) {
 }
 // The view VIEW_KEYS give, from the keyboard, at rest.
 async function keyboardView(page) {
-    await page.locator('#canvas').focus();
-    for (const key of VIEW_KEYS) await page.keyboard.press(key);
+    for (const key of VIEW_KEYS) await page.locator('#canvas').press(key);
     return settledFrame(page);
 }
 const key = (page, k) => page.locator(`#keys button[data-key="${k}"]`);
@@ -214,31 +212,63 @@ const activeId = (page) => page.evaluate(() => document.activeElement?.id);
 async function dropFiles(page, files, target = '#canvas') { // [name, text] pairs; whether the drop's default was prevented
     return page.evaluate(([files, target]) => {
         const transfer = new DataTransfer();
-        for (const [name, base64] of files) transfer.items.add(new File([Uint8Array.from(atob(base64), (c) => c.charCodeAt(0))], name));
+        for (const [name, bytes] of files) transfer.items.add(new File([bytes], name));
         const drop = new DragEvent('drop', { dataTransfer: transfer, bubbles: true, cancelable: true });
         document.querySelector(target).dispatchEvent(drop);
         return drop.defaultPrevented;
-    }, [files.map(([name, text]) => [name, Buffer.from(text).toString('base64')]), target]);
+    }, [files.map(([name, text]) => [name, new Uint8Array(Buffer.from(text))]), target]);
+}
+// A mode chosen through the Menu button.
+async function chooseMode(page, entry, activate = (element) => element.click()) {
+    await activate(page.locator('#menubutton'));
+    await activate(menuEntry(page, entry));
 }
 
-// At this window size and the scene at rest, block 0 in view: a press (a click or a tap, at
-// canvas pixel x, y) on the empty background picks nothing and leaves the picture as it was;
-// the menu opens where the right button or a long press (menuAt) is, and the Menu button closes
-// it and opens it again below itself, off the picture; a press on the block then only closes
-// the menu; the next one gives the order. The order is then stopped and the scene put back,
-// through the menu. activate clicks or taps an element.
-async function checkPicks(page, press, menuAt, activate) {
+// By mouse or by touch: a press at canvas pixel (x, y), the menu opened there (the right button,
+// or a press held until the menu shows), an element activated.
+const mouse = (page) => ({
+    press: async (x, y) => page.mouse.click(...(await canvasPoint(page, x, y))),
+    menuAt: async (x, y) => page.mouse.click(...(await canvasPoint(page, x, y)), { button: 'right' }),
+    activate: (element) => element.click(),
+});
+// By touch, with a finger of the browser's own touch input as well: down at canvas pixel (x, y),
+// moved by (dx, dy), a second finger added, lifted.
+function touch(page) {
+    const screen = page.context().newCDPSession(page);
+    const send = async (type, points) => (await screen).send('Input.dispatchTouchEvent', { type, touchPoints: points });
+    let at = null;
+    const down = async (x, y) => send('touchStart', [{ x: (at = await canvasPoint(page, x, y))[0], y: at[1], id: 1 }]);
+    const up = () => send('touchEnd', []);
+    return {
+        press: async (x, y) => page.touchscreen.tap(...(await canvasPoint(page, x, y))),
+        menuAt: async (x, y) => {
+            await down(x, y);
+            await page.locator('#menu').waitFor({ timeout: 5000 }).catch(() => {});
+            await up();
+        },
+        activate: (element) => element.tap(),
+        down,
+        move: (dx, dy) => send('touchMove', [{ x: at[0] + dx, y: at[1] + dy, id: 1 }]),
+        second: () => send('touchStart', [{ x: at[0], y: at[1], id: 1 }, { x: at[0] + 40, y: at[1] + 40, id: 2 }]),
+        up,
+    };
+}
+
+// At this window size and the scene at rest, block 0 in view: a press on the empty background
+// picks nothing and leaves the picture as it was; the menu opens where it is asked for, and the
+// Menu button closes it and opens it again below itself, off the picture; a press on the block
+// then only closes the menu; the next one gives the order. The order is then stopped and the
+// scene put back, through the menu.
+async function checkPicks(page, { press, menuAt, activate }) {
     const view = await settledFrame(page);
     const block = blockZeroIn(view), empty = backgroundIn(view);
     assert(block && empty, `block 0 at ${block}, background at ${empty} in a canvas of ${view.side}`);
-    let mark = (await narration(page)).length;
-    await press(...empty);
-    await untilNarration(page, mark, NOTHING);
+    await narrates(page, () => press(...empty), NOTHING);
     const after = await settledFrame(page).catch(() => null); // none where all is black
     assert(after && meanDifference(after, view) < 0.001, 'a pick on the empty background changed the picture');
 
     const menu = page.locator('#menu'), menuButton = page.locator('#menubutton');
-    mark = (await narration(page)).length;
+    const mark = (await narration(page)).length;
     await menuAt(...empty);
     const at = await menu.boundingBox(), [px, py] = await canvasPoint(page, ...empty);
     assert(at && Math.abs(at.x - px) < 2 && Math.abs(at.y - py) < 2, 'the menu did not open where it was asked for');
@@ -252,38 +282,18 @@ async function checkPicks(page, press, menuAt, activate) {
     assert.equal((await narration(page)).length, mark, 'a press that opened or closed the menu also picked');
     await press(...block);
     await untilNarration(page, mark, ACCEPT + BUSY);
-    for (const entry of [MENU[2], MENU[1]]) {
-        await activate(menuButton);
-        await activate(menuEntry(page, entry));
-    }
-}
-const click = (page) => async (x, y) => page.mouse.click(...(await canvasPoint(page, x, y)));
-const rightClick = (page) => async (x, y) => page.mouse.click(...(await canvasPoint(page, x, y)), { button: 'right' });
-
-// A finger on the canvas by the browser's own touch input: pressed at canvas pixel (x, y),
-// held, moved by (dx, dy), a second finger added, or lifted.
-async function finger(page) {
-    const screen = await page.context().newCDPSession(page);
-    const send = (type, points) => screen.send('Input.dispatchTouchEvent', { type, touchPoints: points });
-    let at = null;
-    return {
-        down: async (x, y) => send('touchStart', [{ x: (at = await canvasPoint(page, x, y))[0], y: at[1], id: 1 }]),
-        move: (dx, dy) => send('touchMove', [{ x: at[0] + dx, y: at[1] + dy, id: 1 }]),
-        second: () => send('touchStart', [{ x: at[0], y: at[1], id: 1 }, { x: at[0] + 40, y: at[1] + 40, id: 2 }]),
-        up: () => send('touchEnd', []),
-    };
+    await chooseMode(page, MENU[2], activate);
+    await chooseMode(page, MENU[1], activate);
 }
 
 pageTest('the page loads from disk and over http, in at most 1 MB, with its icon and manifest, and says what to do', { load: false }, async (page) => {
     const sizes = [];
-    const onFinished = (r) => sizes.push(r.sizes().then((s) => s.responseBodySize));
+    page.on('requestfinished', (r) => r.url().startsWith('http') && sizes.push(r.sizes().then((s) => s.responseBodySize)));
     for (const url of [pathToFileURL(join(buildDir, 'index.html')).href, address]) {
-        if (url.startsWith('http')) page.on('requestfinished', onFinished);
         await page.goto(url);
         await untilNarration(page, 0, BANNER);
         assert.equal(await page.locator('link[rel=manifest]').count(), url.startsWith('http') ? 1 : 0, 'a manifest where it cannot be read, or none over http');
     }
-    page.off('requestfinished', onFinished);
     const bytes = (await Promise.all(sizes)).reduce((a, b) => a + b, 0);
     console.log(`download over http: ${bytes} bytes in ${sizes.length} requests`);
     assert(bytes > 0 && bytes <= 1 << 20, `download of ${bytes} bytes`);
@@ -323,13 +333,13 @@ pageTest("the first frame is the desktop's, and a click on the Y axis inside the
     }
     // The X axis, grey in front of the quay's dark side at the lower right: each column
     // where the desktop shows it, the page shows it within a row.
-    const axisRow = (image, x) => [...Array(86).keys()].map((k) => 260 + k).find((y) => rgb(image, x, y).every((v) => Math.abs(v - 146) < 16));
+    const grey = (image, x, y) => rgb(image, x, y).every((v) => Math.abs(v - 146) < 16);
     let columns = 0, missed = 0;
     for (let x = 340; x < 500; x++) {
-        const row = axisRow(desktop, x);
+        const row = [...Array(86).keys()].map((k) => 260 + k).find((y) => grey(desktop, x, y));
         if (row === undefined) continue;
         columns++;
-        missed += [-1, 0, 1].some((d) => rgb(firstFrame, x, row + d).every((v) => Math.abs(v - 146) < 16)) ? 0 : 1;
+        missed += [-1, 0, 1].some((d) => grey(firstFrame, x, row + d)) ? 0 : 1;
     }
     assert(columns > 150 && missed <= columns / 20, `the X axis: ${missed} of the desktop's ${columns} columns missing`);
 
@@ -343,13 +353,13 @@ pageTest("the first frame is the desktop's, and a click on the Y axis inside the
 
 pageTest('a click picks what is under it at ratio 1, in a wide and a narrow window', {}, async (page) => {
     const view = await keyboardView(page);
-    await checkPicks(page, click(page), rightClick(page), (element) => element.click());
+    await checkPicks(page, mouse(page));
     await page.setViewportSize({ width: 700, height: 1000 });
     await expectCanvas(page, 676, true);
     // The program draws the whole buffer: its reshape got the buffer's size.
     const d = meanDifference(await settledFrame(page, 500), view);
     assert(d < 0.02, `the view in a 676-pixel canvas, brought to 500, differs by ${d.toFixed(4)}`);
-    await checkPicks(page, click(page), rightClick(page), (element) => element.click());
+    await checkPicks(page, mouse(page));
 });
 
 pageTest("a click on a block loads it with the desktop's narration; the list of blocks follows", {}, async (page) => {
@@ -357,10 +367,8 @@ pageTest("a click on a block loads it with the desktop's narration; the list of 
     const mark = (await narration(page)).length;
     await page.evaluate((last) => { // frames and time from the release (the pick) to the last line
         const cycle = (window.cycle = { frames: 0 }), panel = document.getElementById('narration');
-        const count = () => cycle.seconds === undefined && (cycle.frames++, requestAnimationFrame(count));
+        const count = () => (panel.textContent.endsWith(last) ? (cycle.seconds = (performance.now() - cycle.start) / 1000) : (cycle.frames++, requestAnimationFrame(count)));
         window.addEventListener('mouseup', () => ((cycle.start = performance.now()), requestAnimationFrame(count)), { once: true });
-        new MutationObserver(() => panel.textContent.endsWith(last) && (cycle.seconds ??= (performance.now() - cycle.start) / 1000))
-            .observe(panel, { childList: true });
     }, CYCLE.slice(-24));
     await page.locator('#canvas').click({ position: { x: px + 0.5, y: py + 0.5 } });
     await page.waitForFunction(() => /fetching the yellow block/.test(document.getElementById('scene').textContent));
@@ -382,8 +390,7 @@ pageTest("a click on a block loads it with the desktop's narration; the list of 
     await page.evaluate(() => Module._pageOrderBlock(0)); // as a button left over from before would
     assert.equal((await narration(page)).slice(unloaded), '', 'an unloaded block was ordered');
     await page.waitForFunction(() => /^9 blocks wait on the quay; the crane is free\.$/.test(document.getElementById('scene').textContent));
-    await page.locator('#menubutton').click();
-    await menuEntry(page, MENU[1]).click();
+    await chooseMode(page, MENU[1]);
     await page.waitForFunction(() => document.querySelectorAll('#blocks button').length === 10);
 });
 
@@ -395,10 +402,7 @@ pageTest('the list of blocks orders a block from the keyboard as a click does, b
     assert.equal(names.length, sample.length);
     assert.equal(names[0], 'yellow block at (-5, 0, 3)');
     names.forEach((name, i) => assert(name.endsWith(` block at (${sample[i].slice(1, 4).join(', ')})`), name));
-    const mark = (await narration(page)).length;
-    await blocks.first().focus();
-    await page.keyboard.press('Enter');
-    await untilNarration(page, mark, ACCEPT + BUSY);
+    const mark = await narrates(page, () => blocks.first().press('Enter'), ACCEPT + BUSY);
     await page.keyboard.press('Tab');
     await page.keyboard.press('Enter');
     await page.locator('#canvas').click({ position: { x: 400, y: 450 } }); // the quay: the same busy answer
@@ -407,52 +411,38 @@ pageTest('the list of blocks orders a block from the keyboard as a click does, b
     const answers = (await narration(page)).slice(mark).split('\n').filter((line) => !sequence.has(line)).join('\n');
     assert.equal(answers, ACCEPT + BUSY + BUSY + BUSY);
     // Manual mode hides the blocks, and disables their list.
-    await page.locator('#menubutton').click();
-    await menuEntry(page, MENU[2]).click();
+    await chooseMode(page, MENU[2]);
     await page.waitForFunction(() => document.getElementById('order').disabled);
-    await page.locator('#menubutton').click();
-    await menuEntry(page, MENU[1]).click();
+    await chooseMode(page, MENU[1]);
     await page.waitForFunction(() => !document.getElementById('order').disabled);
 });
 
 pageTest('q ends the simulation and Start again, focused, restarts on the file last started; a bad file stops it; a second q too', {}, async (page) => {
     const firstFrame = await settledFrame(page);
-    const stoppedWith = (status) => page.waitForFunction((s) => document.getElementById('status').textContent.includes(`exit status ${s}`), status);
-    const startAgain = async (name) => {
+    const stopThenStartAgain = async (status, name) => {
+        await page.waitForFunction((s) => document.getElementById('status').textContent.includes(`exit status ${s}`), status);
         assert.equal(await activeId(page), 'again', 'Start again has not the focus');
         assert(await page.evaluate(() => ['keys', 'menubutton', 'order'].every((id) => document.getElementById(id).disabled)), 'keys, Menu or blocks enabled after the stop');
-        const mark = (await narration(page)).length;
-        await page.keyboard.press('Enter');
-        await untilNarration(page, mark, `\u2014 ${name} \u2014\n`);
+        await narrates(page, () => page.keyboard.press('Enter'), `\u2014 ${name} \u2014\n`);
         assert(meanDifference(await settledFrame(page), firstFrame) < 0.001, `Start again did not restart on ${name} as at start`);
         assert.equal(await activeId(page), 'canvas');
     };
-    await page.locator('#canvas').focus();
-    await page.keyboard.press('q');
-    await stoppedWith(0);
-    await startAgain('blocks.txt');
-    let mark = (await narration(page)).length;
-    await chooseFile(page, 'colour12.txt', 'c\t-5\t0\t3\t1\t3\nc\t-7\t0\t-3\t2\t12\n');
-    await untilNarration(page, mark, COLOUR_ERROR);
-    await stoppedWith(1);
-    await startAgain('blocks.txt');
+    await page.locator('#canvas').press('q');
+    await stopThenStartAgain(0, 'blocks.txt');
+    await narrates(page, () => chooseFile(page, 'colour12.txt', 'c\t-5\t0\t3\t1\t3\nc\t-7\t0\t-3\t2\t12\n'), COLOUR_ERROR);
+    await stopThenStartAgain(1, 'blocks.txt');
     await chooseFile(page, 'sample.txt', readFileSync(SAMPLE)); // its cylinders built again after the exit released them
     await page.keyboard.press('Escape');
-    await stoppedWith(0);
-    await startAgain('sample.txt');
-    mark = (await narration(page)).length;
-    await page.locator('#menubutton').focus();
-    await page.keyboard.press('Enter'); // Menu, Enter, Enter: Exit has the focus
+    await stopThenStartAgain(0, 'sample.txt');
+    await page.locator('#menubutton').press('Enter'); // Menu, Enter, Enter: Exit has the focus
     assert.equal(await page.evaluate(() => document.activeElement.textContent), MENU[0]);
     await page.keyboard.press('Enter');
-    await stoppedWith(0);
-    await startAgain('sample.txt');
+    await stopThenStartAgain(0, 'sample.txt');
 });
 
 pageTest('the menu: its state told, Escape gives the focus back, manual mode checked and shown, where a crane key works', {}, async (page) => {
     const menuButton = page.locator('#menubutton');
-    await menuButton.focus();
-    await page.keyboard.press('Enter');
+    await menuButton.press('Enter');
     assert.equal(await menuButton.getAttribute('aria-expanded'), 'true');
     // Entries of 24 pixels at least for a mouse, the focused one outlined where forced colours
     // take the background away.
@@ -470,11 +460,8 @@ pageTest('the menu: its state told, Escape gives the focus back, manual mode che
     assert.match(await page.locator('#mode').textContent(), new RegExp(MENU[1]));
 
     const canvas = page.locator('#canvas');
-    await canvas.focus();
-    for (const k of '2222222222oooooo') await page.keyboard.press(k); // boom and claw in view
-    let mark = (await narration(page)).length;
-    await page.keyboard.press('z');
-    await untilNarration(page, mark, REFUSED);
+    for (const k of '2222222222oooooo') await canvas.press(k); // boom and claw in view
+    await narrates(page, () => canvas.press('z'), REFUSED);
     await canvas.click({ position: { x: 250, y: 250 }, button: 'right' });
     const menu = await page.locator('#menu').boundingBox(), at = await canvas.boundingBox();
     assert(Math.abs(menu.x - at.x - 250) < 2 && Math.abs(menu.y - at.y - 250) < 2, 'menu not at the pointer');
@@ -482,7 +469,7 @@ pageTest('the menu: its state told, Escape gives the focus back, manual mode che
     await page.waitForFunction((m) => document.getElementById('mode').textContent.includes(m), MENU[2]);
     assert.deepEqual(await checked(), [MENU[2]]);
     const manual = await settledFrame(page);
-    mark = (await narration(page)).length;
+    const mark = (await narration(page)).length;
     for (let i = 0; i < 20; i++) await page.keyboard.press('y');
     const slewed = await settledFrame(page);
     assert.equal((await narration(page)).length, mark, 'a crane key was refused in manual mode');
@@ -523,52 +510,38 @@ pageTest('block files: the last of two chosen before start-up loads; dropped one
 
     // 3 MiB with one record: more than start-up reads, without 30 records.
     const big = 'c\t-5\t0\t3\t1\t3\n'.padEnd(3 << 20, ' ');
-    let mark = (await narration(page)).length;
+    const mark = (await narration(page)).length;
     assert(await dropFiles(page, [['big.txt', big]]), 'the drop was left to the browser, which opens the file in place of the page');
     await untilNarration(page, mark, '\n\n\u2014 big.txt \u2014\n' + TOO_BIG);
     const kept = await page.evaluate(() => Module.FS.readdir('/chosen').filter((n) => n[0] !== '.').map((n) => [n, Module.FS.stat('/chosen/' + n).size].join()));
     assert.deepEqual(kept.sort(), ['big.txt,' + ((1 << 20) + 1), 'cyan.txt,16'], 'files kept: the one in use, and the one Start again uses');
     await page.locator('#again').click(); // on cyan.txt, then two files dropped with the menu open
     await page.locator('#canvas').click({ position: { x: 250, y: 250 }, button: 'right' });
-    mark = (await narration(page)).length;
-    await dropFiles(page, [['one.txt', 'c\t-5\t0\t3\t1\t3\n'], ['two.txt', 'c\t-7\t0\t-3\t2\t4\n']], '#side');
-    await untilNarration(page, mark, '\n\n\u2014 one.txt \u2014\n');
+    await narrates(page, () => dropFiles(page, [['one.txt', 'c\t-5\t0\t3\t1\t3\n'], ['two.txt', 'c\t-7\t0\t-3\t2\t4\n']], '#side'), '\n\n\u2014 one.txt \u2014\n');
     assert(!(await page.locator('#menu').isVisible()), 'the menu stayed open over the new file');
     assert.equal(await page.locator('#status').textContent(), 'Only the first of the 2 files dropped was loaded: one.txt.');
 });
 
-pageTest('by touch at ratio 2: a tap picks, a long press and the Menu button open the menu, the on-screen keys move the camera', { viewport: { width: 390, height: 844 }, deviceScaleFactor: 2, hasTouch: true, isMobile: true }, async (touch) => {
-    await expectCanvas(touch, 366, true);
-    const desktop = await decodePng(touch, FIRST_FRAME, 500);
-    let d = meanDifference(await settledFrame(touch, 500), desktop);
+pageTest('by touch at ratio 2: a tap picks, a long press and the Menu button open the menu, the on-screen keys move the camera', PHONE(2), async (page) => {
+    await expectCanvas(page, 366, true);
+    const desktop = await decodePng(page, FIRST_FRAME, 500);
+    let d = meanDifference(await settledFrame(page, 500), desktop);
     assert(d < 0.02, `the first frame in a 732-pixel buffer, brought to 500, differs from the desktop's by ${d.toFixed(4)}`);
-    for (const k of VIEW_KEYS) await key(touch, k).tap();
-    const byTaps = await settledFrame(touch, 500);
-    const desk = await touch.context().browser().newContext({ viewport: WINDOW_500 });
-    const other = await desk.newPage();
-    await other.goto(address);
-    await untilNarration(other, 0, BANNER);
-    d = meanDifference(byTaps, await keyboardView(other));
+    for (const k of VIEW_KEYS) await key(page, k).tap();
+    const byTaps = await settledFrame(page, 500);
+    const desk = await browser.newContext({ viewport: WINDOW_500 });
+    d = meanDifference(byTaps, await keyboardView(await openPage(desk)));
     await desk.close();
     assert(d < 0.02, `the on-screen keys gave a view that differs from the keyboard's by ${d.toFixed(4)}`);
-
-    const tap = async (x, y) => touch.touchscreen.tap(...(await canvasPoint(touch, x, y)));
-    const longPress = async (x, y) => {
-        const f = await finger(touch);
-        await f.down(x, y);
-        await touch.locator('#menu').waitFor({ timeout: 5000 }).catch(() => {});
-        await f.up();
-    };
-    const activate = (element) => element.tap();
-    await checkPicks(touch, tap, longPress, activate);
-    await touch.setViewportSize({ width: 1024, height: 600 });
-    await expectCanvas(touch, await touch.evaluate(() => 600 - 12 - Math.ceil(document.getElementById('stage').getBoundingClientRect().top)), false);
-    await checkPicks(touch, tap, longPress, activate);
+    await checkPicks(page, touch(page));
+    await page.setViewportSize({ width: 1024, height: 600 });
+    await expectCanvas(page, await page.evaluate(() => 600 - 12 - Math.ceil(document.getElementById('stage').getBoundingClientRect().top)), false);
+    await checkPicks(page, touch(page));
 });
 
-pageTest('a press: a short one picks and opens no menu; one that moved or gained a finger neither opens the menu nor picks', { viewport: { width: 390, height: 844 }, deviceScaleFactor: 2, hasTouch: true, isMobile: true }, async (page) => {
+pageTest('a press: a short one picks and opens no menu; one that moved or gained a finger neither opens the menu nor picks', PHONE(2), async (page) => {
     const empty = backgroundIn(await settledFrame(page)), menu = page.locator('#menu');
-    const f = await finger(page);
+    const f = touch(page);
     // An ordinary tap, of 150 ms: it picks, then no menu follows it.
     let mark = (await narration(page)).length;
     await f.down(...empty);
@@ -593,12 +566,10 @@ pageTest('a press: a short one picks and opens no menu; one that moved or gained
 
 pageTest("an on-screen key repeats while held, and stops at its release and when the release is lost", {}, async (page) => {
     const y = key(page, 'y');
-    await y.scrollIntoViewIfNeeded();
-    const box = await y.boundingBox();
     const refusals = async () => (await narration(page)).split(REFUSED).length - 1;
     const held = async (lose) => { // presses counted while held, then after the release (or its loss)
         const start = await refusals();
-        await page.mouse.move(box.x + box.width / 2, box.y + box.height / 2);
+        await y.hover();
         await page.mouse.down();
         await pause(page, REPEAT_DELAY_MS + 10 * REPEAT_MS);
         await lose();
@@ -632,40 +603,35 @@ pageTest('a lost GL context: the picture comes back with the scene as it was, an
     await page.waitForFunction(() => /wait on the quay/.test(document.getElementById('scene').textContent));
     const d = meanDifference(await settledFrame(page), view);
     assert(d < 0.001, `the picture after the context came back differs by ${d.toFixed(4)}`);
-    await checkPicks(page, click(page), rightClick(page), (element) => element.click());
+    await checkPicks(page, mouse(page));
 });
 
 // Zoomed, the viewport shrinks in CSS pixels as the ratio grows: 1280 x 800 device pixels.
-const ZOOMS = [[1, 500], [2, 284], [4, MIN_SIDE]];
-for (const [zoom, side] of ZOOMS) {
+for (const [zoom, side] of [[1, 500], [2, 284], [4, MIN_SIDE]]) {
     pageTest(`at ${zoom * 100} % zoom the picture keeps its size, and a click picks`, { viewport: { width: 1280 / zoom, height: 800 / zoom }, deviceScaleFactor: zoom }, async (page) => {
         const width = await page.locator('#canvas').evaluate((c) => c.clientWidth);
         console.log(`canvas at ${zoom * 100} % zoom: ${width} CSS pixels`);
         assert(width >= Math.min(side, 1280 / zoom - 24), `a ${width}-pixel picture`);
         await expectCanvas(page, width);
-        const mark = (await narration(page)).length;
-        await click(page)(...backgroundIn(await settledFrame(page)));
-        await untilNarration(page, mark, NOTHING);
+        const empty = backgroundIn(await settledFrame(page));
+        await narrates(page, () => mouse(page).press(...empty), NOTHING);
     });
 }
 
 for (const [name, viewport] of [['upright', { width: 390, height: 844 }], ['on its side', { width: 844, height: 390 }]]) {
-    pageTest(`a phone held ${name} at ratio 3 shows eight lines of narration, and a tap picks`, { viewport, deviceScaleFactor: 3, hasTouch: true, isMobile: true }, async (page) => {
+    pageTest(`a phone held ${name} at ratio 3 shows eight lines of narration, and a tap picks`, PHONE(3, viewport), async (page) => {
         const lines = await page.locator('#narration').evaluate((n) => (n.clientHeight - 8) / parseFloat(getComputedStyle(n).lineHeight));
         console.log(`narration on a phone held ${name}: ${lines.toFixed(1)} lines`);
         assert(lines >= 8, `${lines} lines`);
-        const mark = (await narration(page)).length;
         const empty = backgroundIn(await settledFrame(page));
-        await page.touchscreen.tap(...(await canvasPoint(page, ...empty)));
-        await untilNarration(page, mark, NOTHING);
+        await narrates(page, () => touch(page).press(...empty), NOTHING);
     });
 }
 
 // axe-core's WCAG 2.2 AA rules and best practices: nothing found at rest, with the menu open,
 // and on a phone.
-const AXE_TAGS = ['wcag2a', 'wcag2aa', 'wcag21a', 'wcag21aa', 'wcag22aa', 'best-practice'];
 async function axe(page, state) {
-    const { violations } = await new AxeBuilder({ page }).withTags(AXE_TAGS).analyze();
+    const { violations } = await new AxeBuilder({ page }).withTags(['wcag2a', 'wcag2aa', 'wcag21a', 'wcag21aa', 'wcag22aa', 'best-practice']).analyze();
     console.log(`axe-core, ${state}: ${violations.length} violations${violations.map((v) => ` ${v.id} (${v.nodes.length})`).join(',')}`);
     assert.deepEqual(violations.map((v) => `${v.id}: ${v.nodes.map((n) => n.target).join(' ')}`), [], state);
 }
@@ -674,6 +640,6 @@ pageTest('axe-core finds nothing at rest and with the menu open', {}, async (pag
     await page.locator('#menubutton').click();
     await axe(page, 'menu open');
 });
-pageTest('axe-core finds nothing on a 390 x 844 touch screen at ratio 3', { viewport: { width: 390, height: 844 }, deviceScaleFactor: 3, hasTouch: true, isMobile: true }, async (page) => {
+pageTest('axe-core finds nothing on a 390 x 844 touch screen at ratio 3', PHONE(3), async (page) => {
     await axe(page, 'phone');
 });
