@@ -135,7 +135,7 @@ async function canvasPoint(page, x, y) {
 let server, address, browser, WINDOW_500;
 before(async () => {
     server = spawn('python3', ['-u', '-m', 'http.server', '0', '--bind', '127.0.0.1', '-d', buildDir], { stdio: ['ignore', 'pipe', 'ignore'] });
-    const port = await new Promise((done) => server.stdout.on('data', (d) => String(d).match(/port (\d+)/) && done(String(d).match(/port (\d+)/)[1])));
+    const port = await new Promise((done) => server.stdout.on('data', (d) => /port (\d+)/.test(d) && done(/port (\d+)/.exec(d)[1])));
     address = `http://127.0.0.1:${port}/index.html`;
     // Playwright gives the browser a fresh profile of its own; no browser is downloaded.
     browser = await chromium.launch({
