@@ -236,9 +236,8 @@ const mouse = (page) => ({
 // By touch, with a finger of the browser's own touch input as well: down at canvas pixel (x, y),
 // moved by (dx, dy), a second finger added, lifted.
 function touch(page) {
-    const screen = page.context().newCDPSession(page);
-    const send = async (type, points) => (await screen).send('Input.dispatchTouchEvent', { type, touchPoints: points });
-    let at = null;
+    let screen = null, at = null; // the session made at the first touch
+    const send = async (type, points) => (await (screen ??= page.context().newCDPSession(page))).send('Input.dispatchTouchEvent', { type, touchPoints: points });
     const down = async (x, y) => send('touchStart', [{ x: (at = await canvasPoint(page, x, y))[0], y: at[1], id: 1 }]);
     const up = () => send('touchEnd', []);
     return {
