@@ -93,6 +93,8 @@ const char RELOCATED_TEXT[] =
     "a un bloque situado sobre el eje Z,\n que ser\xe1 recolocado con Z = "
     "0.5 para evitar problemas internos";
 const char REFUSED_KEY_TEXT[] = "\nTecla no definida para modo recogida de bloques";
+// "arbir" is how the message has always read; the file's name and a newline follow it.
+const char OPEN_ERROR_TEXT[] = "\nError al arbir fichero ";
 // ".. " and its trailing space are how the message has always ended.
 const char READ_ERROR_TEXT[] = "\nError al leer fichero de datos.. ";
 const char COLOUR_ERROR_TEXT[] =

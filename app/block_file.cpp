@@ -27,8 +27,7 @@ std::FILE *openBlockFile(const char *name) {
 std::FILE *openBlockFileOrQuit(const char *name) {
     std::FILE *file = openBlockFile(name);
     if (file == nullptr) {
-        // "arbir" is how the message has always read; scripts match it as it is.
-        consolePrint("\nError al arbir fichero %s\n", name);
+        consolePrint("%s%s\n", OPEN_ERROR_TEXT, name);
         quitProgram(1);
     }
     return file;

@@ -16,7 +16,8 @@ static void expectRefusal(const std::vector<std::string> &args, bool asNobody,
                           const std::string &out) {
     SCOPED_TRACE(args.empty() ? "no argument" : args[0]);
     VincaProcess p;
-    ASSERT_TRUE(asNobody ? startProcessAsNobody(&p, args) : startProcess(&p, args));
+    p.asNobody = asNobody;
+    ASSERT_TRUE(startProcess(&p, args));
     EXPECT_TRUE(waitForExit(&p, 20000)) << "still running";
     EXPECT_EQ(p.out, out);
     EXPECT_EQ(p.status, 1);
@@ -26,14 +27,14 @@ TEST(Startup, RefusesBeforeTheBanner) {
     std::string missing = "/tmp/vinca-no-such-file";
     expectRefusal({}, false, USAGE);
     expectRefusal({"a", "b"}, false, USAGE);
-    expectRefusal({missing}, false, "\nError al arbir fichero " + missing + "\n");
-    expectRefusal({"/tmp"}, false, "\nError al arbir fichero /tmp\n");
+    expectRefusal({missing}, false, OPEN_ERROR_TEXT + missing + "\n");
+    expectRefusal({"/tmp"}, false, OPEN_ERROR_TEXT + std::string("/tmp\n"));
 }
 
 // Apart from the rest: a Windows build under wine runs as root, who reads every file.
 TEST(Startup, RefusesAFileItsUserCannotRead) {
     std::string unreadable = fileWithMode(VALID, 0222);
-    expectRefusal({unreadable}, true, "\nError al arbir fichero " + unreadable + "\n");
+    expectRefusal({unreadable}, true, OPEN_ERROR_TEXT + unreadable + "\n");
     unlink(unreadable.c_str());
 }
 
@@ -67,13 +68,14 @@ TEST(Startup, LoadsAndQuitsOnQ) {
         SCOPED_TRACE(c.name);
         std::string path = fileWithMode(c.text, c.mode);
         VincaProcess p;
-        ASSERT_TRUE(c.asNobody ? startProcessAsNobody(&p, {path}) : startProcess(&p, {path}));
+        StopAtScopeEnd stop{&p};
+        p.asNobody = c.asNobody;
+        ASSERT_TRUE(startProcess(&p, {path}));
         EXPECT_TRUE(waitForOutput(&p, BANNER, 10000)) << "observed: " << p.out;
         unlink(path.c_str()); // opened before the banner; the open stream still reads it
         std::string window = findVincaWindow();
         if (window.empty()) {
             ADD_FAILURE() << "no window";
-            stopProcess(&p);
             continue;
         }
         xdotool("key --window " + window + " q");

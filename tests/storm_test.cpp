@@ -6,7 +6,6 @@
 #include "support/operation.h"
 #include "support/process.h"
 
-#include <fstream>
 #include <gtest/gtest.h>
 #include <sstream>
 #include <unistd.h>
@@ -60,7 +59,7 @@ TEST(Storm, KeysClicksAndResizesLeaveExactCycles) {
     std::string w = findVincaWindow();
     ASSERT_FALSE(w.empty()) << "no window";
     xdo(w, std::string("mousemove --window $W 250 250 type --delay 1 ") + OVERVIEW_KEYS);
-    overviewCamera();
+    cameraAfterKeys(OVERVIEW_KEYS);
     std::string typed, specials;
     for (int r = 0; r < ROUNDS; r++) {
         for (char c = ' '; c <= '~'; c++) {
@@ -177,7 +176,7 @@ TEST(Memcheck, FullCycleUnderValgrind) {
     // Frames cost seconds under valgrind: the window is drawn small, and unmapped (so not
     // drawn) while the crane moves, except while it closes the claw on the block.
     xdo(w, std::string("windowsize $W 150 150 mousemove --window $W 75 75 type ") + OVERVIEW_KEYS);
-    overviewCamera();
+    cameraAfterKeys(OVERVIEW_KEYS);
     xdo(w, pointAt(BLOCK[0], 150, 150) + " click 1");
     for (const char *text : {"En camino", "Cerrando pinzas", "Bloque cogido", DONE.c_str()}) {
         EXPECT_TRUE(waitForOutput(&p, text, 300000)) << p.out;
@@ -186,15 +185,7 @@ TEST(Memcheck, FullCycleUnderValgrind) {
     xdo(w, "key --window $W q");
     EXPECT_TRUE(waitForExit(&p, 120000));
     EXPECT_EQ(p.status, 0);
-    std::ifstream in(log);
-    std::string line, summary;
-    while (std::getline(in, line)) {
-        if (line.find("ERROR SUMMARY") != std::string::npos ||
-            line.find("definitely lost:") != std::string::npos ||
-            line.find("in use at exit") != std::string::npos) {
-            summary += line + "\n";
-        }
-    }
+    std::string summary = linesWith(log, {"ERROR SUMMARY", "definitely lost:", "in use at exit"});
     std::printf("%s", summary.c_str());
     EXPECT_NE(summary.find("ERROR SUMMARY: 0 errors"), std::string::npos) << summary;
     EXPECT_EQ(summary.find("definitely lost:"), summary.find("definitely lost: 0 bytes"))

@@ -3,12 +3,14 @@
 
 #include "app/app.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <fcntl.h>
+#include <filesystem>
 #include <fstream>
 #include <grp.h>
 #include <poll.h>
@@ -18,8 +20,6 @@
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
-
-static bool dropToNobody = false; // set by startProcessAsNobody around startProcess
 
 // VINCA_PROGRAM's command where one is given (process.h), else the build's binary.
 static std::string programUnderTest() {
@@ -36,8 +36,35 @@ static long long nowMs() {
     return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
 }
 
-[[noreturn]] static void execChild(const std::string &program, const std::vector<std::string> &args,
-                                   const char *locale) {
+// A world-executable copy of the binary, made once: the build tree may be out of nobody's
+// reach. "" when it cannot be made.
+static std::string nobodyCopy() {
+    static std::string dir;
+    char made[] = "/tmp/vinca-nobody-XXXXXX";
+    std::error_code failed;
+    if (dir.empty() && mkdtemp(made) != nullptr && chmod(made, 0755) == 0 &&
+        std::filesystem::copy_file(VINCA_BINARY, std::string(made) + "/vinca", failed) &&
+        chmod((std::string(made) + "/vinca").c_str(), 0755) == 0) {
+        dir = made;
+        std::atexit([] { std::filesystem::remove_all(dir); });
+    }
+    return dir.empty() ? "" : dir + "/vinca";
+}
+
+// In the child: stderr to p->glLog or nowhere, nobody's ids if asked, then the program.
+[[noreturn]] static void execChild(const VincaProcess *p, const std::string &program,
+                                   const std::vector<std::string> &args, const char *locale) {
+    if (!p->glLog.empty()) {
+        setenv("MESA_DEBUG", "1", 1); // Mesa then reports each GL error on stderr
+    }
+    int err = open(p->glLog.empty() ? "/dev/null" : p->glLog.c_str(), O_WRONLY | O_APPEND);
+    if (err >= 0) {
+        dup2(err, STDERR_FILENO);
+    }
+    if (p->asNobody && geteuid() == 0 &&
+        (setgroups(0, nullptr) != 0 || setgid(65534) != 0 || setuid(65534) != 0)) {
+        _exit(126);
+    }
     if (locale != nullptr) {
         setenv("LC_ALL", locale, 1);
     }
@@ -52,21 +79,19 @@ static long long nowMs() {
     _exit(127);
 }
 
+// A fresh record of the child, its settings kept.
 static bool started(VincaProcess *p, pid_t pid, int outFd) {
-    p->pid = pid;
-    p->outFd = outFd;
-    p->out.clear();
-    p->status = -1;
-    p->signal = 0;
-    p->exited = false;
+    *p = {pid, outFd, "", -1, 0, false, p->glLog, p->asNobody};
     return true;
 }
 
 bool startProcess(VincaProcess *p, const std::vector<std::string> &args, const std::string &binary,
                   const char *locale) {
-    std::string program = binary.empty() ? programUnderTest() : binary;
+    std::string program = p->asNobody && geteuid() == 0 ? nobodyCopy()
+                          : binary.empty()              ? programUnderTest()
+                                                        : binary;
     int fds[2];
-    if (pipe(fds) != 0) {
+    if (program.empty() || pipe(fds) != 0) {
         return false;
     }
     pid_t pid = fork();
@@ -75,20 +100,9 @@ bool startProcess(VincaProcess *p, const std::vector<std::string> &args, const s
     }
     if (pid == 0) {
         dup2(fds[1], STDOUT_FILENO);
-        if (!p->glLog.empty()) {
-            setenv("MESA_DEBUG", "1", 1); // Mesa then reports each GL error on stderr
-        }
-        int err = open(p->glLog.empty() ? "/dev/null" : p->glLog.c_str(), O_WRONLY | O_APPEND);
-        if (err >= 0) {
-            dup2(err, STDERR_FILENO);
-        }
         close(fds[0]);
         close(fds[1]);
-        if (dropToNobody &&
-            (setgroups(0, nullptr) != 0 || setgid(65534) != 0 || setuid(65534) != 0)) {
-            _exit(126);
-        }
-        execChild(program, args, locale);
+        execChild(p, program, args, locale);
     }
     close(fds[1]);
     return started(p, pid, fds[0]);
@@ -105,47 +119,9 @@ bool startProcessOnTerminal(VincaProcess *p, const std::vector<std::string> &arg
         return false;
     }
     if (pid == 0) {
-        int devNull = open("/dev/null", O_WRONLY);
-        if (devNull >= 0) {
-            dup2(devNull, STDERR_FILENO);
-        }
-        execChild(programUnderTest(), args, locale.c_str());
+        execChild(p, programUnderTest(), args, locale.c_str());
     }
     return started(p, pid, master);
-}
-
-static std::string nobodyDir; // holds the copy of the binary that nobody may run
-
-static void removeNobodyCopy() {
-    std::remove((nobodyDir + "/vinca").c_str());
-    rmdir(nobodyDir.c_str());
-}
-
-bool startProcessAsNobody(VincaProcess *p, const std::vector<std::string> &args) {
-    if (geteuid() != 0) {
-        return startProcess(p, args);
-    }
-    // The build tree may be out of nobody's reach; a private world-readable copy is not.
-    static std::string copy;
-    if (copy.empty()) {
-        char dir[] = "/tmp/vinca-nobody-XXXXXX";
-        if (mkdtemp(dir) == nullptr || chmod(dir, 0755) != 0) {
-            return false;
-        }
-        std::string path = std::string(dir) + "/vinca";
-        std::string command =
-            "cp '" + std::string(VINCA_BINARY) + "' '" + path + "' && chmod 755 '" + path + "'";
-        if (std::system(command.c_str()) != 0) {
-            return false;
-        }
-        copy = path;
-        nobodyDir = dir;
-        std::atexit(removeNobodyCopy);
-    }
-    dropToNobody = true;
-    bool started = startProcess(p, args, copy);
-    dropToNobody = false;
-    return started;
 }
 
 // Reads what is available within waitMs; false once the pipe is closed.
@@ -173,17 +149,14 @@ static bool readSome(VincaProcess *p, int waitMs) {
 }
 
 bool waitForOutput(VincaProcess *p, const std::string &text, int timeoutMs) {
+    auto found = [&] { return p->out.find(text) != std::string::npos; };
     long long end = nowMs() + timeoutMs;
-    while (p->out.find(text) == std::string::npos) {
-        long long left = end - nowMs();
-        if (left <= 0) {
-            return false;
-        }
-        if (!readSome(p, static_cast<int>(left < 100 ? left : 100))) {
-            return p->out.find(text) != std::string::npos;
+    for (long long left; !found() && (left = end - nowMs()) > 0;) {
+        if (!readSome(p, static_cast<int>(std::min(left, 100LL)))) {
+            break; // the pipe is closed
         }
     }
-    return true;
+    return found();
 }
 
 static void reap(VincaProcess *p, int options) {
@@ -196,22 +169,14 @@ static void reap(VincaProcess *p, int options) {
 }
 
 bool waitForExit(VincaProcess *p, int timeoutMs) {
-    long long end = nowMs() + timeoutMs;
-    while (!p->exited) {
-        while (readSome(p, 10) && p->outFd >= 0) {
-            if (nowMs() > end) {
-                break;
-            }
-        }
-        reap(p, WNOHANG);
-        if (p->exited) {
-            break;
-        }
+    for (long long end = nowMs() + timeoutMs; !p->exited; reap(p, WNOHANG)) {
         if (nowMs() > end) {
             stopProcess(p);
             return false;
         }
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        if (!readSome(p, 10)) { // the pipe is closed: only the exit is left to wait for
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
     }
     while (readSome(p, 0) && p->outFd >= 0) {
     }
@@ -230,31 +195,24 @@ void stopProcess(VincaProcess *p) {
     }
 }
 
-VincaProcess runToEnd(const std::vector<std::string> &args, int timeoutMs) {
+VincaProcess runToEnd(const std::vector<std::string> &args) {
     VincaProcess p;
     if (startProcess(&p, args)) {
-        waitForExit(&p, timeoutMs);
+        waitForExit(&p, 20000);
     }
     return p;
 }
 
-static std::string shell(const std::string &command) {
-    std::string result;
-    FILE *pipe = popen(command.c_str(), "r");
-    if (pipe == nullptr) {
-        return result;
-    }
-    char buf[512];
-    size_t n;
-    while ((n = fread(buf, 1, sizeof buf, pipe)) > 0) {
-        result.append(buf, n);
-    }
-    pclose(pipe);
-    return result;
-}
-
 std::string xdotool(const std::string &args) {
-    return shell("xdotool " + args + " 2>/dev/null");
+    std::string out;
+    if (FILE *pipe = popen(("xdotool " + args + " 2>/dev/null").c_str(), "r")) {
+        char buf[512];
+        for (size_t n; (n = fread(buf, 1, sizeof buf, pipe)) > 0;) {
+            out.append(buf, n);
+        }
+        pclose(pipe);
+    }
+    return out;
 }
 
 std::string windowSearch() {
@@ -282,9 +240,7 @@ std::string findVincaWindow(int timeoutMs) {
     waitUntil(
         [&] {
             id = xdotool(windowSearch() + " | tail -n 1");
-            while (!id.empty() && (id.back() == '\n' || id.back() == ' ')) {
-                id.pop_back();
-            }
+            id.erase(id.find_last_not_of("\n ") + 1);
             return !id.empty();
         },
         timeoutMs);
@@ -292,10 +248,9 @@ std::string findVincaWindow(int timeoutMs) {
 }
 
 // Polls the X server until a GLUT pop-up menu is shown (shown true) or gone (false).
-static bool waitForMenu(bool shown, int timeoutMs = 10000) {
+static bool waitForMenu(bool shown) {
     return waitUntil(
-        [&] { return xdotool("search --onlyvisible --name '^freeglut menu$'").empty() != shown; },
-        timeoutMs);
+        [&] { return xdotool("search --onlyvisible --name '^freeglut menu$'").empty() != shown; });
 }
 
 bool chooseMenu(const std::string &window, int entry) {
@@ -322,30 +277,33 @@ static std::string stateAndTicks(pid_t pid) {
     return field[0] + " " + field[11] + " " + field[12]; // state, utime, stime
 }
 
-bool waitUntilAsleep(pid_t pid, int timeoutMs) {
+bool waitUntilAsleep(pid_t pid) {
     std::string last = stateAndTicks(pid);
-    return waitUntil(
-        [&] {
-            std::this_thread::sleep_for(std::chrono::milliseconds(80));
-            std::string now = stateAndTicks(pid);
-            bool still = now == last && now[0] == 'S';
-            last = now;
-            return still;
-        },
-        timeoutMs);
+    return waitUntil([&] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(80));
+        std::string now = stateAndTicks(pid);
+        bool still = now == last && now[0] == 'S';
+        last = now;
+        return still;
+    });
+}
+
+std::string linesWith(const std::string &path, const std::vector<std::string> &parts) {
+    std::ifstream in(path);
+    std::string found;
+    for (std::string line; std::getline(in, line);) {
+        auto inLine = [&](const std::string &part) { return line.find(part) != line.npos; };
+        found += std::any_of(parts.begin(), parts.end(), inLine) ? line + "\n" : "";
+    }
+    return found;
 }
 
 std::string glErrors(VincaProcess *p) {
-    std::ifstream in(p->glLog);
-    std::string line, errors;
-    while (std::getline(in, line)) {
-        if (line.find("Mesa: User error") != std::string::npos) {
-            errors += line + "\n";
-        }
-    }
+    std::string errors = linesWith(p->glLog, {"Mesa: User error"});
     std::remove(p->glLog.c_str());
     return errors;
 }
+
 std::string writeTempFile(const std::string &text) {
     char path[] = "/tmp/vinca-test-XXXXXX";
     int fd = mkstemp(path);

@@ -5,6 +5,8 @@
 #include "app/app.h"
 
 #include <functional>
+#include <iterator>
+#include <numeric>
 #include <string>
 #include <sys/types.h>
 #include <vector>
@@ -16,16 +18,16 @@ struct VincaProcess {
     int status = -1; // exit status once reaped, -1 before (or if killed by a signal)
     int signal = 0;  // the signal that ended it, once reaped; 0 if it exited
     bool exited = false;
-    std::string glLog; // a file set before startProcess: the driver reports GL errors there
+    // Set before startProcess: a file where the driver reports GL errors (see glErrors), and
+    // whether, when run as root, the child drops to nobody (uid/gid 65534) and runs a
+    // world-executable copy of the binary, so that file permissions apply as to anyone.
+    std::string glLog;
+    bool asNobody = false;
 };
 
 // A text the program prints in parts, whole.
 template <size_t N> std::string joined(const char *const (&parts)[N]) {
-    std::string text;
-    for (const char *part : parts) {
-        text += part;
-    }
-    return text;
+    return std::accumulate(std::begin(parts), std::end(parts), std::string());
 }
 const std::string BANNER = joined(BANNER_TEXT); // first, once its block file is open
 const std::string USAGE = joined(USAGE_TEXT);
@@ -35,19 +37,17 @@ const std::string COLOUR_ERROR = std::string(READ_ERROR_TEXT) + COLOUR_ERROR_TEX
 // log is removed.
 std::string glErrors(VincaProcess *p);
 
+// The lines of the file at path that hold any of parts, each with its newline.
+std::string linesWith(const std::string &path, const std::vector<std::string> &parts);
+
 // True where the tests run the command VINCA_PROGRAM names (the Windows build under wine,
 // tools/windows_test.sh) instead of the build's binary; it takes the same arguments.
 bool programGiven();
 
 // Starts the binary (VINCA_BINARY or VINCA_PROGRAM's command, unless given) with args, and
-// LC_ALL set to locale if given; stderr goes to p->glLog if set (see glErrors), else is
-// discarded.
+// LC_ALL set to locale if given; stderr goes to p->glLog if set, else is discarded.
 bool startProcess(VincaProcess *p, const std::vector<std::string> &args,
                   const std::string &binary = "", const char *locale = nullptr);
-
-// As startProcess, but when run as root the child drops to nobody (uid/gid 65534) and runs
-// a world-executable copy of the binary, so file permissions apply as to an ordinary user.
-bool startProcessAsNobody(VincaProcess *p, const std::vector<std::string> &args);
 
 // As startProcess with LC_ALL set to locale, standard output a raw pseudo-terminal.
 bool startProcessOnTerminal(VincaProcess *p, const std::vector<std::string> &args,
@@ -71,8 +71,8 @@ struct StopAtScopeEnd {
     }
 };
 
-// Runs the binary to its end; out and status of the result are filled in.
-VincaProcess runToEnd(const std::vector<std::string> &args, int timeoutMs = 20000);
+// Runs the binary to its end (20 s at most); out and status of the result are filled in.
+VincaProcess runToEnd(const std::vector<std::string> &args);
 
 std::string xdotool(const std::string &args); // its output; its errors discarded
 
@@ -81,7 +81,7 @@ bool waitUntil(const std::function<bool()> &done, int timeoutMs = 10000);
 
 // Waits until the process sleeps, having spent no CPU time in 100 ms: blocked on input or an
 // event, not starved of a core.
-bool waitUntilAsleep(pid_t pid, int timeoutMs = 10000);
+bool waitUntilAsleep(pid_t pid);
 
 // Chooses entry 0 "Exit", 1 block collection or 2 manual mode of the program's menu, opened
 // near the window's corner. False when it did not open or did not close.
