@@ -124,10 +124,7 @@ class PickAgreement : public GLTest {
     void compare(const char *name, int step, int left = 0, int top = 0, int right = SIZE,
                  int bottom = SIZE) {
         std::vector<ScreenBox> boxes = screenBoxes();
-        int present[MAX_BLOCKS];
-        for (int i = 0; i < blockCount; i++) {
-            present[i] = blockTable[i].present;
-        }
+        const std::vector<Block> blocks(blockTable, blockTable + blockCount);
         const double reach = 2.5 + 1.0; // half the region and a pixel
         for (int y = top + step / 2; y < bottom; y += step) {
             for (int x = left + step / 2; x < right; x += step) {
@@ -136,14 +133,12 @@ class PickAgreement : public GLTest {
                     const ScreenBox &b = boxes[i];
                     bool far = !b.always && (b.right < cx - reach || b.left > cx + reach ||
                                              b.top < cy - reach || b.bottom > cy + reach);
-                    blockTable[i].present = far ? 0 : present[i];
+                    blockTable[i].present = far ? 0 : blocks[i].present;
                 }
                 check(name, x, y);
             }
         }
-        for (int i = 0; i < blockCount; i++) {
-            blockTable[i].present = present[i];
-        }
+        std::copy(blocks.begin(), blocks.end(), blockTable);
     }
 
     void check(const char *name, int x, int y) {
@@ -240,7 +235,7 @@ TEST_F(PickAgreement, OverlappingBlocksAndBlocksBehindTheQuay) {
             {-16, -8, 14},       // 12: beyond its near side, off screen from the low camera
             {4, -4, 6},          // 13: beside it
             {-19, -3, 2}});      // 14: beyond its far end
-    overviewCamera();
+    cameraAfterKeys(OVERVIEW_KEYS);
     compare("overview", 20);
     compare("overview, cluster", 5, 0, 170, 280, 350);
     cameraAfterKeys("22222222hhhh");
@@ -266,7 +261,7 @@ TEST_F(PickAgreement, OverlappingBlocksAndBlocksBehindTheQuay) {
 // both at exactly one depth, which the depth buffer parts by a step or two either way.
 TEST_F(PickAgreement, CoplanarTopsTieToTheLowerIndex) {
     layout({{-5, 0, 3}, {-4.2f, 0, 3}});
-    overviewCamera();
+    cameraAfterKeys(OVERVIEW_KEYS);
     compare("coplanar tops", 2, 180, 246, 220, 272);
     EXPECT_EQ(hitDifferences, 0);
 }
@@ -285,31 +280,20 @@ TEST_F(PickAgreement, ColourPickRestoresState) {
     glClearDepth(0.75);
     glScissor(3, 4, 50, 60);
     glDepthFunc(GL_LEQUAL);
-    auto snapshot = [] {
-        std::vector<float> s(51);
-        glGetFloatv(GL_PROJECTION_MATRIX, &s[0]);
-        glGetFloatv(GL_MODELVIEW_MATRIX, &s[16]);
-        glGetFloatv(GL_CURRENT_COLOR, &s[32]);
-        glGetFloatv(GL_COLOR_CLEAR_VALUE, &s[36]);
-        glGetFloatv(GL_VIEWPORT, &s[40]);
-        glGetFloatv(GL_DEPTH_CLEAR_VALUE, &s[44]);
-        GLint ints[4];
-        glGetIntegerv(GL_SCISSOR_BOX, ints);
-        std::copy(ints, ints + 4, s.begin() + 45);
-        glGetIntegerv(GL_MATRIX_MODE, ints);
-        s[49] = static_cast<float>(ints[0]);
-        glGetIntegerv(GL_DEPTH_FUNC, ints);
-        s[50] = static_cast<float>(ints[0]);
-        float range[2];
-        glGetFloatv(GL_DEPTH_RANGE, range);
-        s.insert(s.end(), range, range + 2);
-        for (GLenum capability :
-             {GL_LIGHTING, GL_DEPTH_TEST, GL_SCISSOR_TEST, GL_DITHER, GL_BLEND}) {
-            s.push_back(glIsEnabled(capability));
-        }
-        GLboolean mask;
-        glGetBooleanv(GL_DEPTH_WRITEMASK, &mask);
-        s.push_back(mask);
+    auto snapshot = [] { // glGet gives integer and enable state as floats too, exactly
+        std::vector<float> s;
+        auto add = [&](std::initializer_list<GLenum> queries, size_t values) {
+            for (GLenum query : queries) {
+                s.resize(s.size() + values);
+                glGetFloatv(query, &s[s.size() - values]);
+            }
+        };
+        add({GL_PROJECTION_MATRIX, GL_MODELVIEW_MATRIX}, 16);
+        add({GL_CURRENT_COLOR, GL_COLOR_CLEAR_VALUE, GL_VIEWPORT, GL_SCISSOR_BOX}, 4);
+        add({GL_DEPTH_RANGE}, 2);
+        add({GL_DEPTH_CLEAR_VALUE, GL_MATRIX_MODE, GL_DEPTH_FUNC, GL_DEPTH_WRITEMASK, GL_LIGHTING,
+             GL_DEPTH_TEST, GL_SCISSOR_TEST, GL_DITHER, GL_BLEND},
+            1);
         return s;
     };
     std::vector<float> before = snapshot();

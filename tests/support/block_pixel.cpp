@@ -42,7 +42,3 @@ void cameraAfterKeys(const char *keys) {
         moveCamera(cameraMoveOf(static_cast<unsigned char>(*key)));
     }
 }
-
-void overviewCamera() {
-    cameraAfterKeys(OVERVIEW_KEYS);
-}

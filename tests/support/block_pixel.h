@@ -20,7 +20,4 @@ const char *const OVERVIEW_KEYS = "jjjjjjjjjjoooooooooooooo4444";
 // The start-up camera moved by the camera keys given, in the test process.
 void cameraAfterKeys(const char *keys);
 
-// The start-up camera moved by OVERVIEW_KEYS, in the test process.
-void overviewCamera();
-
 #endif
