@@ -5,13 +5,11 @@
 
 #include <cstdio>
 #include <cstring>
+#include <functional>
 #include <gtest/gtest.h>
 #include <string>
 #include <unistd.h>
 #include <vector>
-
-using testing::internal::CaptureStdout;
-using testing::internal::GetCapturedStdout;
 
 // The latest stream opened, until it is closed, and whether a temporary file can be made, as
 // a machine without a writable temporary folder has none (linked with --wrap).
@@ -34,6 +32,13 @@ extern "C" int __wrap_fclose(std::FILE *stream) {
 const char *const EXAMPLE = "c\t-9\t0\t2.5\t0\t3\nc\t-11.5\t0\t-3\t0\t7\nc\t-7\t0\t0\t1\t11\n";
 const std::vector<Block> EXAMPLE_BLOCKS = {
     {-9, 0, 2.5f, 0, 3, 1}, {-11.5f, 0, -3, 0, 7, 1}, {-7, 0, 0.5f, 1, 11, 1}};
+
+// What the program printed while f ran.
+static std::string captured(const std::function<void()> &f) {
+    testing::internal::CaptureStdout();
+    f();
+    return testing::internal::GetCapturedStdout();
+}
 
 // Reads text into the table from its count on, from a scrambled pose.
 static void append(const std::string &text, void (*reader)(std::FILE *) = readBlockFile) {
@@ -114,9 +119,7 @@ TEST(BlockReader, LoadsEveryLayoutAsWritten) {
     };
     for (const ReaderCase &c : cases) {
         SCOPED_TRACE(c.name);
-        CaptureStdout();
-        load(c.text);
-        std::string out = GetCapturedStdout();
+        std::string out = captured([&] { load(c.text); });
         std::string expectedOut;
         for (int i = 0; i < c.relocations; i++) {
             expectedOut += RELOCATED_TEXT;
@@ -147,9 +150,8 @@ TEST(BlockReader, AppendsFromTheCountUpToAFullTable) {
         ASSERT_EQ(blockCount, MAX_BLOCKS);
         EXPECT_EQ(blockTable[MAX_BLOCKS - 1].tag, MAX_BLOCKS) << "the 30th record last";
         std::vector<Block> full(blockTable, blockTable + MAX_BLOCKS);
-        CaptureStdout();
-        append(records(31, 32, 4) + "c 0 0 0 0 0\n", reader); // unread: no relocation
-        EXPECT_EQ(GetCapturedStdout(), "");
+        // Unread: no relocation.
+        EXPECT_EQ(captured([&] { append(records(31, 32, 4) + "c 0 0 0 0 0\n", reader); }), "");
         EXPECT_EQ(blockCount, MAX_BLOCKS);
         EXPECT_EQ(std::memcmp(blockTable, full.data(), sizeof(Block) * MAX_BLOCKS), 0);
         EXPECT_EQ(std::memcmp(&boomTip, &REST_BOOM_TIP, sizeof boomTip), 0) << "not at rest";
@@ -217,13 +219,9 @@ TEST(BlockLoader, GivesTheReadersTableUpToTheBound) {
                   records(1, 30, 4) + std::string(BLOCK_FILE_LIMIT, '\n'), 30}};
     for (const auto &c : cases) {
         SCOPED_TRACE(c.name);
-        CaptureStdout();
-        load(c.text);
-        std::string out = GetCapturedStdout();
+        std::string out = captured([&] { load(c.text); });
         std::vector<Block> whole(blockTable, blockTable + blockCount);
-        CaptureStdout();
-        load(c.text, loadBlockFile);
-        EXPECT_EQ(GetCapturedStdout(), out);
+        EXPECT_EQ(captured([&] { load(c.text, loadBlockFile); }), out);
         ASSERT_EQ(blockCount, c.blocks);
         EXPECT_TRUE(whole.empty() ||
                     std::memcmp(blockTable, whole.data(), sizeof(Block) * blockCount) == 0);

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <fstream>
 #include <gtest/gtest.h>
+#include <iterator>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -28,11 +29,7 @@ static std::vector<Row> rows(const char *path, const std::string &start, bool ma
             c = std::string(" ,/`\"|").find(c) == std::string::npos ? c : ' ';
         }
         std::istringstream words(field);
-        Row row{{}, line + "\n" + next};
-        for (std::string word; words >> word;) {
-            row.keys.push_back(word);
-        }
-        found.push_back(row);
+        found.push_back({{std::istream_iterator<std::string>(words), {}}, line + "\n" + next});
     }
     return found;
 }
@@ -58,12 +55,11 @@ TEST(Docs, KeysWithTheirLimitsTitleAndMenuAsTheProgramHasThem) {
                  at = limits.find('-', at + 2)) {
                 limits.insert(at, "\\");
             }
-            bool found = false;
-            for (const Row &row : table) {
-                found = found || (has(row.keys, keyName(k)) &&
-                                  (k.arrowName == nullptr || has(row.keys, k.arrowName)) &&
-                                  row.text.find(limits) != std::string::npos);
-            }
+            bool found = std::any_of(table.begin(), table.end(), [&](const Row &row) {
+                return has(row.keys, keyName(k)) &&
+                       (k.arrowName == nullptr || has(row.keys, k.arrowName)) &&
+                       row.text.find(limits) != std::string::npos;
+            });
             EXPECT_TRUE(found) << (man ? MAN : README) << ": " << keyName(k) << " " << limits;
         }
         std::string text = man ? contents(MAN) : contents(README) + contents(USING);

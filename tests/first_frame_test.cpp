@@ -86,13 +86,11 @@ Difference compare(const Image &expected, const Image &observed) {
             worst = std::max(worst, std::abs(a - b));
         }
         d.largest = std::max(d.largest, worst);
-        if (worst > CHANNEL_TOLERANCE) {
-            if (d.pixelsOff++ == 0) {
-                d.firstX = i % SIZE;
-                d.firstY = i / SIZE;
-                d.expected = expected[i];
-                d.observed = observed[i];
-            }
+        if (worst > CHANNEL_TOLERANCE && d.pixelsOff++ == 0) {
+            d.firstX = i % SIZE;
+            d.firstY = i / SIZE;
+            d.expected = expected[i];
+            d.observed = observed[i];
         }
     }
     return d;

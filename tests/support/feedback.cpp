@@ -30,22 +30,15 @@ std::vector<FeedbackPolygon> feedbackPolygons(void (*draw)(), const float *view)
             // Window to eye (the orthographic box), then eye to world (transpose of a rotation).
             double eye[3] = {(w[0] / 250.0 - 1) * HALF_SIZE, (w[1] / 250.0 - 1) * HALF_SIZE,
                              -(2.0 * w[2] - 1) * HALF_SIZE};
-            double world[3];
-            for (int j = 0; j < 3; j++) {
-                world[j] = 0;
-                for (int k = 0; k < 3; k++) {
-                    world[j] += m[j * 4 + k] * (eye[k] - m[12 + k]);
-                }
-            }
-            polygon.push_back({world[0], world[1], world[2], {w[3], w[4], w[5], w[6]}});
+            auto world = [&](int j) {
+                return m[j * 4] * (eye[0] - m[12]) + m[j * 4 + 1] * (eye[1] - m[13]) +
+                       m[j * 4 + 2] * (eye[2] - m[14]);
+            };
+            polygon.push_back({world(0), world(1), world(2), {w[3], w[4], w[5], w[6]}});
         }
         polygons.push_back(polygon);
     }
     return polygons;
-}
-
-static Point3 toPoint(const FeedbackVertex &v) {
-    return {static_cast<float>(v.x), static_cast<float>(v.y), static_cast<float>(v.z)};
 }
 
 double distance(Point3 a, Point3 b) {
@@ -81,7 +74,9 @@ static bool cylinderAt(const std::vector<FeedbackPolygon> &polygons, size_t star
                     (l == 2 && index >= mesh.profileCount)) {
                     continue;
                 }
-                Point3 p = toPoint(polygon[v]);
+                const FeedbackVertex &fv = polygon[v];
+                Point3 p = {static_cast<float>(fv.x), static_cast<float>(fv.y),
+                            static_cast<float>(fv.z)};
                 if (seen[l] && distance(p, *found[l]) > 1e-3) {
                     return false;
                 }
