@@ -42,7 +42,6 @@ TEST(Console, AccentsAreUtf8OnlyOnAUtf8Terminal) {
     for (const auto &c : cases) {
         SCOPED_TRACE(c.name);
         VincaProcess p;
-        StopAtScopeEnd stop{&p};
         ASSERT_TRUE(c.terminal ? startProcessOnTerminal(&p, {c.file}, c.locale)
                                : startProcess(&p, {c.file}, "", c.locale));
         waitForOutput(&p, c.out, 10000);
@@ -71,7 +70,6 @@ TEST(Console, HelpAndVersionAnswerWithoutAWindow) {
     for (const auto &c : cases) {
         SCOPED_TRACE(c.args[0]);
         VincaProcess p;
-        StopAtScopeEnd stop{&p};
         ASSERT_TRUE(startProcess(&p, c.args));
         if (c.status >= 0) {
             EXPECT_TRUE(waitForExit(&p, 10000));
@@ -102,7 +100,6 @@ TEST(Console, WindowsConsoleShowsTheLetters) {
     }
     std::string path = writeTempFile(ON_THE_AXIS);
     VincaProcess p;
-    StopAtScopeEnd stop{&p};
     ASSERT_TRUE(startProcessOnTerminal(&p, {path}, "C.UTF-8"));
     waitForOutput(&p, "internos", 20000);
     // Its escapes (CSI, up to the final byte) and carriage returns set aside.

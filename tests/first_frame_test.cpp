@@ -60,10 +60,9 @@ bool grabWindow(Display *x, unsigned long window, Image *image) {
     for (int y = 0; y < SIZE; y++) {
         for (int xx = 0; xx < SIZE; xx++) {
             unsigned long p = XGetPixel(grab, xx, y);
-            unsigned r = (p & grab->red_mask) >> __builtin_ctzl(grab->red_mask);
-            unsigned g = (p & grab->green_mask) >> __builtin_ctzl(grab->green_mask);
-            unsigned b = (p & grab->blue_mask) >> __builtin_ctzl(grab->blue_mask);
-            (*image)[y * SIZE + xx] = (r << 16) | (g << 8) | b;
+            auto channel = [&](unsigned long mask) { return (p & mask) >> __builtin_ctzl(mask); };
+            (*image)[y * SIZE + xx] = (channel(grab->red_mask) << 16) |
+                                      (channel(grab->green_mask) << 8) | channel(grab->blue_mask);
         }
     }
     XDestroyImage(grab);
@@ -107,11 +106,9 @@ std::string savePair(const Image &expected, const Image &observed) {
     for (int y = 0; y < SIZE; y++) {
         for (const Image *image : {&expected, &observed}) {
             for (int x = 0; x < SIZE; x++) {
-                unsigned p = (*image)[y * SIZE + x];
-                unsigned char rgb[3] = {static_cast<unsigned char>(p >> 16),
-                                        static_cast<unsigned char>(p >> 8),
-                                        static_cast<unsigned char>(p)};
-                std::fwrite(rgb, 1, 3, out);
+                for (int shift : {16, 8, 0}) {
+                    std::fputc(((*image)[y * SIZE + x] >> shift) & 0xff, out);
+                }
             }
         }
     }
@@ -135,7 +132,6 @@ TEST(FirstFrame, ProgramShowsTheFrameTheLibraryDraws) {
     ASSERT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
 
     VincaProcess vinca;
-    StopAtScopeEnd stop = {&vinca};
     ASSERT_TRUE(startProcess(&vinca, {blockFile}));
     ASSERT_TRUE(waitForOutput(&vinca, BANNER, 20000)) << vinca.out;
     std::string id = findVincaWindow();

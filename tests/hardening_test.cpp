@@ -73,7 +73,7 @@ TEST_F(BadInput, NumbersBeyondTheirTypesLoadAsConverted) {
 
     // 2^64 and more saturates to the 64-bit maximum, whose low 32 bits are -1: refused.
     std::string path = writeTempFile("c -5 0 3 0 99999999999999999999\n");
-    VincaProcess p = runToEnd({path});
+    Ending p = runToEnd({path});
     EXPECT_EQ(p.out.substr(p.out.size() - std::min(p.out.size(), COLOUR_ERROR.size())),
               COLOUR_ERROR);
     EXPECT_EQ(p.status, 1);

@@ -42,7 +42,6 @@ TEST(EndlessInput, EndsWithAMessageBeforeAWindow) {
     for (const char *path : {"/dev/zero", static_cast<const char *>(zeros)}) {
         SCOPED_TRACE(path);
         VincaProcess p;
-        StopAtScopeEnd stop{&p};
         ASSERT_TRUE(startProcess(&p, {path}));
         bool connected = false;
         for (int ms = 0; p.outFd >= 0 && ms < 5000; ms++) { // until its output closes
@@ -67,7 +66,6 @@ TEST(EndlessInput, OpenPipeWaitsWithoutAWindowUntilCtrlC) {
     const std::string record = "c\t-5\t0\t3\t1\t3\n";
     ASSERT_EQ(write(writer, record.data(), record.size()), static_cast<ssize_t>(record.size()));
     VincaProcess p;
-    StopAtScopeEnd stop{&p};
     ASSERT_TRUE(
         startProcess(&p, {"/proc/" + std::to_string(getpid()) + "/fd/" + std::to_string(writer)}));
     EXPECT_TRUE(waitForOutput(&p, BANNER, 10000)) << p.out;
@@ -92,7 +90,6 @@ TEST(WindowGone, ProcessEndsWithItsWindow) {
     for (const auto &w : ways) {
         SCOPED_TRACE(std::string(w.command) + (w.idle ? " once idle" : " as it shows"));
         VincaProcess p;
-        StopAtScopeEnd stop{&p};
         ASSERT_TRUE(startProcess(&p, {VINCA_SOURCE_DIR "/data/blocks.txt"}));
         // Another suite's window of the same title would be the wrong one to destroy.
         std::string windows;
@@ -118,7 +115,6 @@ TEST(ClosedConsole, WindowStillAnswersKeys) {
     for (const std::vector<int> &closed : {std::vector<int>{1}, std::vector<int>{1, 2}}) {
         SCOPED_TRACE("closed: " + testing::PrintToString(closed));
         VincaProcess p;
-        StopAtScopeEnd stop{&p};
         p.pid = fork();
         ASSERT_GE(p.pid, 0);
         if (p.pid == 0) {

@@ -48,7 +48,7 @@ TEST(Startup, BadColourAfterValidRecordsEndsAfterTheBanner) {
         std::string text = VALID + c.between + "c\t-5\t0\t3\t0\t" + c.colourLine;
         SCOPED_TRACE(testing::PrintToString(text));
         std::string path = writeTempFile(text);
-        VincaProcess p = runToEnd({path});
+        Ending p = runToEnd({path});
         EXPECT_EQ(p.out, BANNER + COLOUR_ERROR);
         EXPECT_EQ(p.status, 1);
         unlink(path.c_str());
@@ -68,7 +68,6 @@ TEST(Startup, LoadsAndQuitsOnQ) {
         SCOPED_TRACE(c.name);
         std::string path = fileWithMode(c.text, c.mode);
         VincaProcess p;
-        StopAtScopeEnd stop{&p};
         p.asNobody = c.asNobody;
         ASSERT_TRUE(startProcess(&p, {path}));
         EXPECT_TRUE(waitForOutput(&p, BANNER, 10000)) << "observed: " << p.out;

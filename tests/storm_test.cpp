@@ -53,7 +53,6 @@ static std::string pointAt(const Point3 &block, int width, int height) {
 TEST(Storm, KeysClicksAndResizesLeaveExactCycles) {
     const int ROUNDS = 12; // 93 characters and 25 special keys a round, in each mode
     VincaProcess p;
-    StopAtScopeEnd stop = {&p};
     p.glLog = writeTempFile("");
     ASSERT_TRUE(startProcess(&p, {BLOCKS}));
     std::string w = findVincaWindow();
@@ -162,7 +161,6 @@ TEST(Memcheck, FullCycleUnderValgrind) {
     std::string log = writeTempFile("");
     setenv("LP_NUM_THREADS", "0", 1); // llvmpipe's threads only slow valgrind down
     VincaProcess p;
-    StopAtScopeEnd stop = {&p};
     p.glLog = writeTempFile("");
     ASSERT_TRUE(
         startProcess(&p,

@@ -69,8 +69,7 @@ static std::string nobodyCopy() {
         setenv("LC_ALL", locale, 1);
     }
     signal(SIGINT, SIG_DFL); // as from a terminal, even under a runner that ignores Ctrl-C
-    std::vector<char *> argv;
-    argv.push_back(const_cast<char *>(program.c_str()));
+    std::vector<char *> argv = {const_cast<char *>(program.c_str())};
     for (const std::string &a : args) {
         argv.push_back(const_cast<char *>(a.c_str()));
     }
@@ -79,9 +78,13 @@ static std::string nobodyCopy() {
     _exit(127);
 }
 
-// A fresh record of the child, its settings kept.
 static bool started(VincaProcess *p, pid_t pid, int outFd) {
-    *p = {pid, outFd, "", -1, 0, false, p->glLog, p->asNobody};
+    p->pid = pid;
+    p->outFd = outFd;
+    p->out.clear();
+    p->status = -1;
+    p->signal = 0;
+    p->exited = false;
     return true;
 }
 
@@ -130,17 +133,13 @@ static bool readSome(VincaProcess *p, int waitMs) {
         return false;
     }
     pollfd pfd = {p->outFd, POLLIN, 0};
-    int r = poll(&pfd, 1, waitMs);
-    if (r <= 0) {
+    if (poll(&pfd, 1, waitMs) <= 0) {
         return true;
     }
     char buf[4096];
     ssize_t n = read(p->outFd, buf, sizeof buf);
-    if (n > 0) {
-        p->out.append(buf, static_cast<size_t>(n));
-        return true;
-    }
-    if (n < 0 && errno == EINTR) {
+    if (n > 0 || (n < 0 && errno == EINTR)) {
+        p->out.append(buf, n > 0 ? static_cast<size_t>(n) : 0);
         return true;
     }
     close(p->outFd);
@@ -195,12 +194,16 @@ void stopProcess(VincaProcess *p) {
     }
 }
 
-VincaProcess runToEnd(const std::vector<std::string> &args) {
+VincaProcess::~VincaProcess() {
+    stopProcess(this);
+}
+
+Ending runToEnd(const std::vector<std::string> &args) {
     VincaProcess p;
     if (startProcess(&p, args)) {
         waitForExit(&p, 20000);
     }
-    return p;
+    return {p.out, p.status};
 }
 
 std::string xdotool(const std::string &args) {

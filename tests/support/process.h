@@ -11,6 +11,8 @@
 #include <sys/types.h>
 #include <vector>
 
+// One run of the binary, killed (if still running) when its record goes, so that a failed
+// assertion leaves nothing behind. The record alone owns the child and its pipe: no copies.
 struct VincaProcess {
     pid_t pid = -1;
     int outFd = -1;  // read end of the child's stdout
@@ -23,6 +25,11 @@ struct VincaProcess {
     // world-executable copy of the binary, so that file permissions apply as to anyone.
     std::string glLog;
     bool asNobody = false;
+
+    VincaProcess() = default;
+    VincaProcess(const VincaProcess &) = delete;
+    VincaProcess &operator=(const VincaProcess &) = delete;
+    ~VincaProcess();
 };
 
 // A text the program prints in parts, whole.
@@ -62,17 +69,12 @@ bool waitForExit(VincaProcess *p, int timeoutMs);
 // Kills and reaps a process still running.
 void stopProcess(VincaProcess *p);
 
-// Kills the process (if still running) when the scope ends, so that a failed assertion
-// leaves nothing behind.
-struct StopAtScopeEnd {
-    VincaProcess *process;
-    ~StopAtScopeEnd() {
-        stopProcess(process);
-    }
+// How the binary ends with args, given 20 s: its output and exit status (-1 if it did not).
+struct Ending {
+    std::string out;
+    int status;
 };
-
-// Runs the binary to its end (20 s at most); out and status of the result are filled in.
-VincaProcess runToEnd(const std::vector<std::string> &args);
+Ending runToEnd(const std::vector<std::string> &args);
 
 std::string xdotool(const std::string &args); // its output; its errors discarded
 
