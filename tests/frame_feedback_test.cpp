@@ -1,9 +1,8 @@
-// The whole frame as OpenGL receives it, compared with a frame captured (on Mesa 22.3,
-// llvmpipe) before drawMesh and the scene code were reworked for speed, and captured again
-// when the crane base's bottom was given its depth offset (only the window z of its two
-// triangles moved, by 0.0006): tokens, vertex counts and order exactly, positions and
-// colours within tolerances far below any visible change. Any change in a vertex, normal (through
-// the lit colours), material, transform or their order shows here.
+// The whole frame as OpenGL receives it, compared with frames captured on Mesa 22.3 (llvmpipe)
+// before the drawing was reworked for speed (the base's depth offset came later): tokens,
+// vertex counts and order exactly, positions and colours within tolerances far below any
+// visible change. Any change in a vertex, normal (through the lit colours), material,
+// transform or their order shows here.
 //
 // To capture anew (only on purpose, e.g. after a deliberate change of the picture), which
 // runs this with VINCA_CAPTURE_FRAME_FEEDBACK naming the file:

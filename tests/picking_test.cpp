@@ -5,7 +5,7 @@
 
 #include "platform/platform.h"
 
-using OperationPicking = OperationTest;
+using OperationPicking = GLTest;
 
 const Point3 BLOCK = {-5, 0, 3};
 const int SKY_X = 20, SKY_Y = 10; // white: nothing drawn near it

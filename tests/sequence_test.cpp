@@ -9,8 +9,8 @@
 #include <cstring>
 #include <unistd.h>
 
-using OperationSequence = OperationTest;
-using OperationControls = OperationTest;
+using OperationSequence = GLTest;
+using OperationControls = GLTest;
 
 TEST_F(OperationSequence, BlockAtMinus5_0_3StageByStageWithItsTranscript) {
     resetScene({{-5, 0, 3}});
@@ -130,6 +130,15 @@ TEST_F(OperationControls, MenuEntriesDuringOperation) {
     EXPECT_TRUE(atRest() && blockTable[0].present == 1 && blockTable[1].present == 1);
     EXPECT_TRUE(manualMode == 0 && readyForOrder == 1 && heldBlock == -1 && targetBlock == -1);
     EXPECT_TRUE(gripClosed == 1 && installedIdleStep() == transportStep) << "flags, step untouched";
+}
+
+// The key table's keys of group, in its order.
+static std::string keysOf(KeyGroup group) {
+    std::string keys;
+    for (int i = 0; i < KEY_COUNT; i++) {
+        keys += KEYS[i].group == group ? std::string(1, static_cast<char>(KEYS[i].key)) : "";
+    }
+    return keys;
 }
 
 static std::string press(unsigned char key, int times = 1) {

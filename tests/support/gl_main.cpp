@@ -11,8 +11,6 @@
 
 static int testWindow = 0; // its context is current in every test
 
-static void noDisplay() {}
-
 void GLTest::TearDown() {
     heldBlock = -1;
     manualMode = 0;
@@ -71,7 +69,7 @@ int main(int argc, char **argv) {
         glutInitWindowSize(500, 500);
         glutInitDisplayMode(GLUT_RGB | GLUT_DOUBLE | GLUT_DEPTH);
         testWindow = glutCreateWindow("vinca test");
-        glutDisplayFunc(noDisplay);
+        glutDisplayFunc([] {});
         glutHideWindow();
     }
     return RUN_ALL_TESTS();

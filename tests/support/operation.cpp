@@ -67,11 +67,3 @@ std::string stateText() {
     }
     return s.str();
 }
-
-std::string keysOf(KeyGroup group) {
-    std::string keys;
-    for (int i = 0; i < KEY_COUNT; i++) {
-        keys += KEYS[i].group == group ? std::string(1, static_cast<char>(KEYS[i].key)) : "";
-    }
-    return keys;
-}

@@ -18,10 +18,7 @@ int runIdle(int n, std::string *out = nullptr);       // calls the installed idl
 void resetScene(const std::vector<Point3> &blocks);   // crane at rest and free, default camera
 std::string startOrder(int block); // as an accepted pick; returns the approach lines
 bool atRest();
-std::string keysOf(KeyGroup group); // the key table's keys of group, in its order
 std::string stateText(); // pose, boomTip, flags, held, target, ready and blocks, to compare
-
-class OperationTest : public GLTest {};
 
 // The block (-5, 0, 3) of tests/data/c_blocks.txt, clicked once, from the click to rest.
 const char *const VIEW_KEYS = "22222222hhhh"; // camera keys that bring it well into view
