@@ -1,5 +1,4 @@
 // The crane model as it reaches GL: joint poses, claw, hanging block, base legs, box faces.
-#include "geometry/mesh.h"
 #include "scene/scene.h"
 #include "support/feedback.h"
 #include "support/gl_window.h"

@@ -1,7 +1,6 @@
 // One frame of the display pass: what it draws, where the lights end up, and its pixels.
 #include "app/app.h"
 #include "camera/camera.h"
-#include "geometry/mesh.h"
 #include "scene/scene.h"
 #include "support/feedback.h"
 #include "support/gl_window.h"

@@ -18,14 +18,13 @@ class OperationEndToEnd : public testing::Test {
     void SetUp() override {
         vinca.glLog = writeTempFile("");
         // Only mapped windows: keys typed before ours is mapped would be lost.
-        std::string windows = windowSearch();
-        std::string before = "\n" + xdotool(windows);
+        std::string before = "\n" + xdotool(windowSearch());
         ASSERT_TRUE(startProcess(&vinca, {VINCA_SOURCE_DIR "/tests/data/c_blocks.txt"}));
         ASSERT_TRUE(waitForOutput(&vinca, BANNER, WAIT_MS)) << vinca.out;
         // Ours is the window that was not there before; other tests may show theirs. Window
         // state has no console echo, so this polls the X server.
         ASSERT_TRUE(waitUntil([&] {
-            std::istringstream now(xdotool(windows));
+            std::istringstream now(xdotool(windowSearch()));
             while (std::getline(now, window)) {
                 if (before.find("\n" + window + "\n") == before.npos) {
                     return true;

@@ -3,8 +3,6 @@
 // tests see the binary only through its text and status; this one sees its start-up's display
 // mode, enables and lights, and any change in how the scene is drawn.
 #include "app/app.h"
-#include "camera/camera.h"
-#include "geometry/mesh.h"
 #include "scene/scene.h"
 #include "support/gl_window.h"
 #include "support/process.h"

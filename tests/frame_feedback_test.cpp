@@ -8,10 +8,7 @@
 // runs this with VINCA_CAPTURE_FRAME_FEEDBACK naming the file:
 //   tools/pictures.sh frame_feedback
 #include "app/app.h"
-#include "automation/automation.h"
-#include "camera/camera.h"
 #include "common/common.h"
-#include "geometry/mesh.h"
 #include "scene/scene.h"
 #include "support/gl_feedback.h"
 #include "support/gl_window.h"

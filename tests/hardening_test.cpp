@@ -73,7 +73,9 @@ TEST_F(BadInput, NumbersBeyondTheirTypesLoadAsConverted) {
 
     // 2^64 and more saturates to the 64-bit maximum, whose low 32 bits are -1: refused.
     std::string path = writeTempFile("c -5 0 3 0 99999999999999999999\n");
-    Ending p = runToEnd({path});
+    VincaProcess p;
+    ASSERT_TRUE(startProcess(&p, {path}));
+    EXPECT_TRUE(waitForExit(&p, 20000));
     EXPECT_EQ(p.out.substr(p.out.size() - std::min(p.out.size(), COLOUR_ERROR.size())),
               COLOUR_ERROR);
     EXPECT_EQ(p.status, 1);

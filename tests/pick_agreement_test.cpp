@@ -20,7 +20,6 @@
 #include "app/app.h"
 #include "automation/automation.h"
 #include "camera/camera.h"
-#include "geometry/mesh.h"
 #include "scene/scene.h"
 #include "support/block_pixel.h"
 #include "support/gl_window.h"

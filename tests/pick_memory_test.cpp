@@ -1,8 +1,6 @@
 // Resident memory over many picks through GL_SELECT, the desktop's picker, in the test window.
 #include "app/app.h"
 #include "automation/automation.h"
-#include "camera/camera.h"
-#include "geometry/mesh.h"
 #include "support/block_pixel.h"
 #include "support/gl_window.h"
 

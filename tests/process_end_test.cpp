@@ -11,8 +11,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-const std::string TOO_BIG = "\nError al leer fichero de datos.. \nEl fichero tiene m\xe1s de "
-                            "1048576 bytes sin llegar a 30 bloques";
+const std::string TOO_BIG = READ_ERROR_TEXT + std::string("\nEl fichero tiene m\xe1s de "
+                                                          "1048576 bytes sin llegar a 30 bloques");
 
 // Whether the program holds a socket: before its window it has not connected to the
 // display. Asked of the process, so other suites' windows of the same title cannot answer;

@@ -198,14 +198,6 @@ VincaProcess::~VincaProcess() {
     stopProcess(this);
 }
 
-Ending runToEnd(const std::vector<std::string> &args) {
-    VincaProcess p;
-    if (startProcess(&p, args)) {
-        waitForExit(&p, 20000);
-    }
-    return {p.out, p.status};
-}
-
 std::string xdotool(const std::string &args) {
     std::string out;
     if (FILE *pipe = popen(("xdotool " + args + " 2>/dev/null").c_str(), "r")) {

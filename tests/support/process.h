@@ -69,13 +69,6 @@ bool waitForExit(VincaProcess *p, int timeoutMs);
 // Kills and reaps a process still running.
 void stopProcess(VincaProcess *p);
 
-// How the binary ends with args, given 20 s: its output and exit status (-1 if it did not).
-struct Ending {
-    std::string out;
-    int status;
-};
-Ending runToEnd(const std::vector<std::string> &args);
-
 std::string xdotool(const std::string &args); // its output; its errors discarded
 
 // Polls done every 20 ms until it holds (true) or timeoutMs passes (false).
