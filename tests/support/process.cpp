@@ -81,10 +81,6 @@ static std::string nobodyCopy() {
 static bool started(VincaProcess *p, pid_t pid, int outFd) {
     p->pid = pid;
     p->outFd = outFd;
-    p->out.clear();
-    p->status = -1;
-    p->signal = 0;
-    p->exited = false;
     return true;
 }
 

@@ -11,8 +11,8 @@
 #include <sys/types.h>
 #include <vector>
 
-// One run of the binary, killed (if still running) when its record goes, so that a failed
-// assertion leaves nothing behind. The record alone owns the child and its pipe: no copies.
+// One run of the binary, started once, killed (if still running) when its record goes, so that
+// a failed assertion leaves nothing behind. The record alone owns the child and its pipe.
 struct VincaProcess {
     pid_t pid = -1;
     int outFd = -1;  // read end of the child's stdout
