@@ -294,8 +294,10 @@ pageTest('the page loads from disk and over http, in at most 1 MB, with its icon
         await page.goto(url);
         await untilNarration(page, 0, BANNER);
         assert.equal(await page.locator('link[rel=manifest]').count(), url.startsWith('http') ? 1 : 0, 'a manifest where it cannot be read, or none over http');
-        // Nothing moved as the program started: the keys and the blocks were in place.
+        // Nothing moved as the program started: the keys, the blocks and the description's
+        // line were in place.
         await page.locator('#loading').waitFor({ state: 'detached' });
+        await page.waitForFunction(() => document.getElementById('scene').textContent !== '');
         const shifts = await page.evaluate(() => new Promise((done) => {
             new PerformanceObserver((list) => done(list.getEntries().map((e) => e.value))).observe({ type: 'layout-shift', buffered: true });
             setTimeout(() => done([]), 200);
