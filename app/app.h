@@ -11,6 +11,8 @@
 #include <string>
 
 const char WINDOW_TITLE[] = "Tavrel. CAD. Vinca de puerto.";
+// The window's framebuffer: colour, double-buffered, with depth.
+const unsigned int WINDOW_DISPLAY_MODE = GLUT_RGB | GLUT_DOUBLE | GLUT_DEPTH;
 
 const int MENU_EXIT = 0;
 const int MENU_MANUAL_MODE = 1;

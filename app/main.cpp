@@ -72,7 +72,7 @@ int main(int argc, char **argv) {
 
     glutInitWindowPosition(0, 0);
     glutInitWindowSize(windowWidth, windowHeight);
-    glutInitDisplayMode(GLUT_RGB | GLUT_DOUBLE | GLUT_DEPTH);
+    glutInitDisplayMode(WINDOW_DISPLAY_MODE);
     glutCreateWindow(WINDOW_TITLE);
 
     glutDisplayFunc(display);

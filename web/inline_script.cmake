@@ -1,7 +1,15 @@
-# cmake -DPAGE=... -DSCRIPT=... -DOUTPUT=... -P inline_script.cmake: the page with its
-# <script src="vinca.js"> replaced by the script itself.
+# cmake -DPAGE=... -DSCRIPT=... -DSTATE=... -DOUTPUT=... -P inline_script.cmake: the page
+# with its <script src="vinca.js"> replaced by the script itself, and @PAGE_STATE@ by the
+# start-up state (page_state.cpp).
 file(READ "${PAGE}" page)
 file(READ "${SCRIPT}" script)
+file(READ "${STATE}" state)
+string(FIND "${page}" "@PAGE_STATE@" at)
+string(FIND "${state}" "<" bracket)
+if(at EQUAL -1 OR NOT bracket EQUAL -1 OR state STREQUAL "")
+    message(FATAL_ERROR "${PAGE} has no @PAGE_STATE@, or ${STATE} is empty or holds a <")
+endif()
+string(REPLACE "@PAGE_STATE@" "${state}" page "${page}")
 set(tag "<script src=\"vinca.js\"></script>")
 string(FIND "${page}" "${tag}" at)
 if(at EQUAL -1)

@@ -173,6 +173,7 @@ async function openPage(context, load = true) {
     if (load) {
         await page.goto(address);
         await untilNarration(page, 0, BANNER);
+        await page.locator('#loading').waitFor({ state: 'detached' }); // the picture shown
     }
     return page;
 }
@@ -293,6 +294,15 @@ pageTest('the page loads from disk and over http, in at most 1 MB, with its icon
         await page.goto(url);
         await untilNarration(page, 0, BANNER);
         assert.equal(await page.locator('link[rel=manifest]').count(), url.startsWith('http') ? 1 : 0, 'a manifest where it cannot be read, or none over http');
+        // Nothing moved as the program started: the keys, the blocks and the description's
+        // line were in place.
+        await page.locator('#loading').waitFor({ state: 'detached' });
+        await page.waitForFunction(() => document.getElementById('scene').textContent !== '');
+        const shifts = await page.evaluate(() => new Promise((done) => {
+            new PerformanceObserver((list) => done(list.getEntries().map((e) => e.value))).observe({ type: 'layout-shift', buffered: true });
+            setTimeout(() => done([]), 200);
+        }));
+        assert.deepEqual(shifts, [], 'the layout shifted as the program started');
     }
     const bytes = (await Promise.all(sizes)).reduce((a, b) => a + b, 0);
     console.log(`download over http: ${bytes} bytes in ${sizes.length} requests`);
@@ -497,7 +507,7 @@ pageTest('block files: the last of two chosen before start-up loads; dropped one
     assert.match(await page.locator('#status').textContent(), /cyan\.txt/, 'no word of the waiting file');
     await page.evaluate(() => window.startProgram());
     await untilNarration(page, 0, BANNER + '\n\n\u2014 cyan.txt \u2014\n');
-    assert(!(await page.locator('#loading').isVisible()), 'still loading');
+    await page.locator('#loading').waitFor({ state: 'detached', timeout: 5000 });
     const counts = [...hues(await settledFrame(page)).entries()].sort((a, b) => b[1] - a[1]);
     assert(counts[0][0] === '022' && counts[0][1] > 1000 && counts.slice(1).reduce((a, [, n]) => a + n, 0) < 50, `block colours in pixels: ${counts}`);
 

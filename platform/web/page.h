@@ -20,7 +20,9 @@ void pageKey(int key);
 
 // The key table as a JSON array, one object per key in the table's order:
 // {"key":"c","group":"crane","does":"cable out","limits":"1..13"}. "key" is what pageKey
-// takes; "group" is "camera", "crane" or "exit"; "limits" is "" where there are none.
+// takes; "group" is "camera", "crane" or "exit"; "limits" is "" where there are none. The
+// build runs it under node (web/page_state.cpp) and writes it into the page, with the
+// sample's pageScene, so that the page shows its keys and blocks before the program runs.
 const char *pageKeys();
 
 // The canvas's drawing buffer, in device pixels, as the page has fitted it to the window:
