@@ -121,7 +121,7 @@ void openWindow(char *argv0) {
     // window's frame through vinca's fresh, undrawn one.
     glutInitWindowPosition(BENCH_WINDOW_X, 0);
     glutInitWindowSize(windowWidth, windowHeight);
-    glutInitDisplayMode(GLUT_RGB | GLUT_DOUBLE | GLUT_DEPTH);
+    glutInitDisplayMode(WINDOW_DISPLAY_MODE);
     glutCreateWindow("vinca bench");
     glutReshapeFunc(reshape);
     initGlState();

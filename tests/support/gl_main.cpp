@@ -67,7 +67,7 @@ int main(int argc, char **argv) {
         // where the program's own windows open (0, 0) and where input tests move them.
         glutInitWindowPosition(0, 520);
         glutInitWindowSize(500, 500);
-        glutInitDisplayMode(GLUT_RGB | GLUT_DOUBLE | GLUT_DEPTH);
+        glutInitDisplayMode(WINDOW_DISPLAY_MODE);
         testWindow = glutCreateWindow("vinca test");
         glutDisplayFunc([] {});
         glutHideWindow();
