@@ -11,8 +11,9 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-const std::string TOO_BIG = READ_ERROR_TEXT + std::string("\nEl fichero tiene m\xe1s de "
-                                                          "1048576 bytes sin llegar a 30 bloques");
+// What follows the read error's text; the page's test reads it from here too.
+const char TOO_BIG_TEXT[] = "\nEl fichero tiene m\xe1s de 1048576 bytes sin llegar a 30 bloques";
+const std::string TOO_BIG = READ_ERROR_TEXT + std::string(TOO_BIG_TEXT);
 
 // Whether the program holds a socket: before its window it has not connected to the
 // display. Asked of the process, so other suites' windows of the same title cannot answer;

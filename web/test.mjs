@@ -33,7 +33,7 @@ const COLOUR_ERROR = cText('app/app.h', 'READ_ERROR_TEXT') + cText('app/app.h', 
 const [ACCEPT, BUSY, AIM, GRIP_TO_REST] = ['ACCEPT', 'BUSY', 'AIM', 'GRIP_TO_REST'].map((n) => cText('tests/support/operation.h', n));
 const CYCLE = ACCEPT + BUSY + AIM + GRIP_TO_REST;
 const VIEW_KEYS = cText('tests/support/operation.h', 'VIEW_KEYS'); // brings block 0, (-5, 0, 3), into view
-const TOO_BIG = cText('tests/process_end_test.cpp', 'TOO_BIG');
+const TOO_BIG = cText('app/app.h', 'READ_ERROR_TEXT') + cText('tests/process_end_test.cpp', 'TOO_BIG_TEXT');
 const NOTHING = cText('tests/storm_test.cpp', 'NOTHING');
 const MENU = [...readFileSync(join(root, 'app/app.h'), 'latin1').match(/MENU_ENTRIES\[\] = \{([^;]*)\};/)[1].matchAll(/\{"([^"]*)"/g)].map((m) => m[1]);
 // The page's own timings, as its script sets them.
