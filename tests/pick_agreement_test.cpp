@@ -270,10 +270,7 @@ TEST_F(PickAgreement, CoplanarTopsTieToTheLowerIndex) {
 // selected, as the program always has them.
 TEST_F(PickAgreement, ColourPickRestoresState) {
     ASSERT_TRUE(loadBlocks(VINCA_SOURCE_DIR "/data/blocks.txt"));
-    glMatrixMode(GL_PROJECTION);
-    glLoadIdentity();
-    multiplyFrustum();
-    applyView(camera.position, camera.back, camera.up, camera.offset);
+    initProjection();
     glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
     glClearColor(0.1f, 0.2f, 0.3f, 0.4f);
     glClearDepth(0.75);
